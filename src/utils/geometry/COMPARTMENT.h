@@ -30,33 +30,24 @@ double wrap_far(double coordinate, double lower, double upper, double size);
 
 // delta folded into [-halfsize, halfsize]: one period is subtracted while
 // it exceeds halfsize, then added while it is below -halfsize; exactly
-// ±halfsize stays.
+// ±halfsize stays. Written as selects rather than branches: whether a pair
+// of proteins needs the fold is a coin toss the processor cannot predict.
 inline double fold_delta(double delta, double halfsize, double size) {
-    const double original = delta;
-    if (delta > halfsize) {
-        delta -= size;
-        if (delta > halfsize) return fold_far(original, halfsize, size);
-    }
-    if (-delta > halfsize) {
-        delta += size;
-        if (-delta > halfsize) return fold_far(original, halfsize, size);
-    }
-    return delta;
+    double folded = delta - (delta > halfsize ? size : 0.0);
+    folded += -folded > halfsize ? size : 0.0;
+    if (folded > halfsize || -folded > halfsize) [[unlikely]]
+        return fold_far(delta, halfsize, size);
+    return folded;
 }
 
 // coordinate wrapped into [lower, upper]: one period is subtracted while it
 // lies above upper, then added while it lies below lower; a bound stays.
 inline double wrap_coordinate(double coordinate, double lower, double upper, double size) {
-    const double original = coordinate;
-    if (coordinate > upper) {
-        coordinate -= size;
-        if (coordinate > upper) return wrap_far(original, lower, upper, size);
-    }
-    if (lower > coordinate) {
-        coordinate += size;
-        if (lower > coordinate) return wrap_far(original, lower, upper, size);
-    }
-    return coordinate;
+    double wrapped = coordinate - (coordinate > upper ? size : 0.0);
+    wrapped += lower > wrapped ? size : 0.0;
+    if (wrapped > upper || lower > wrapped) [[unlikely]]
+        return wrap_far(coordinate, lower, upper, size);
+    return wrapped;
 }
 
 }  // namespace geometry_detail
