@@ -124,17 +124,10 @@ TEST_F(Random, AdvanceStateMatchesSingleSteps) {
         for (long i = 0; i < c.steps; ++i) reference.step();
         stream.AdvanceState(c.e, c.c);
         EXPECT_EQ(state_of(stream), reference.state());
-        // and back again through the inverse matrices
+        // and back again through the inverse matrices: -2^e - c steps
         stream.AdvanceState(-c.e, -c.c);
-        if (c.e == 0) {
-            EXPECT_EQ(state_of(stream), package_seed);
-        }
+        EXPECT_EQ(state_of(stream), package_seed);
     }
-    RngStream stream;
-    stream.SetSeed(package_seed.data());
-    stream.AdvanceState(20, 0);
-    stream.AdvanceState(-20, 0);
-    EXPECT_EQ(state_of(stream), package_seed);
 }
 
 TEST_F(Random, InvalidSeedsAreRefusedWithTheFirstFailingIndex) {
