@@ -106,7 +106,10 @@ inline std::string render(const Section& section, const char* path) {
             std::vector<double> numbers(static_cast<std::size_t>(section.GetDoubles(nullptr, 0, path)));
             section.GetDoubles(numbers.data(), static_cast<int>(numbers.size()), path);
             std::string text = "n:";
-            for (std::size_t i = 0; i < numbers.size(); ++i) text += (i ? "," : "") + format_shortest(numbers[i]);
+            for (std::size_t i = 0; i < numbers.size(); ++i) {
+                if (i > 0) text += ',';
+                text += format_shortest(numbers[i]);
+            }
             return text;
         }
         case SectionKind::string: return std::string("s:") + section.GetString(path);
