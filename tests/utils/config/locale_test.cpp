@@ -5,32 +5,17 @@
 #include <cstdlib>
 
 #include "ConfigTestSupport.h"
+#include "support/CommaLocale.h"
 
 using namespace config_testing;
 
 namespace {
 
-// Builds a German locale into `folder` when the system can; false otherwise.
-bool make_comma_locale(const std::string& folder) {
-    if (std::system("command -v localedef >/dev/null 2>&1 && test -e /usr/share/i18n/locales/de_DE") != 0) return false;
-    const std::string command = "localedef -i de_DE -f UTF-8 '" + folder + "/de_DE.UTF-8' >/dev/null 2>&1";
-    std::system(command.c_str());
-    ::setenv("LOCPATH", folder.c_str(), 1);
-    return std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr;
-}
-
-class CommaLocale : public ConfigTest {
-protected:
-    void TearDown() override {
-        std::setlocale(LC_NUMERIC, "C");
-        ::unsetenv("LOCPATH");
-        ConfigTest::TearDown();
-    }
-};
+class CommaLocale : public ConfigTest {};
 
 TEST_F(CommaLocale, NumbersAndDefaultsStayInTheCLocale) {
-    testing_support::TempDir locales;
-    if (!make_comma_locale(locales.path().string())) GTEST_SKIP() << "cannot build a locale with a decimal comma";
+    const testing_support::CommaLocale comma;
+    if (!comma.active()) GTEST_SKIP() << "cannot build a locale with a decimal comma";
     char check[16];
     std::snprintf(check, sizeof check, "%.1f", 2.5);
     ASSERT_STREQ(check, "2,5");
