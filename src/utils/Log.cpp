@@ -29,6 +29,9 @@ void cut_to(std::string& text, std::size_t limit) {
     text.resize(end);
 }
 
+// A null format stands for the empty text.
+const char* text_or_empty(const char* format) { return format != nullptr ? format : ""; }
+
 std::string time_stamp() {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
@@ -57,7 +60,7 @@ void CLog::Print(const char* source_file, int line, const char* prefix, const ch
     const std::string location = ::format("%s(%d)", file.c_str(), line);
     va_list args;
     va_start(args, format);
-    Write(location.c_str(), prefix, format != nullptr ? format : "", args);
+    Write(location.c_str(), prefix, text_or_empty(format), args);
     va_end(args);
 }
 

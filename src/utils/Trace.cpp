@@ -9,6 +9,11 @@
 
 TraceFunction trace = stdtrace;
 
+namespace {
+// A null format stands for the empty text.
+const char* text_or_empty(const char* format) { return format != nullptr ? format : ""; }
+}  // namespace
+
 void stdtrace(int /*level*/, const char* format, ...) {
     va_list args;
     va_start(args, format);
@@ -25,6 +30,6 @@ void logtrace(int level, const char* format, ...) {
     else if (level == Msgtype::message) prefix = CLog::c_sMessagePrefix;
     va_list args;
     va_start(args, format);
-    CLog::Write(location.c_str(), prefix, format != nullptr ? format : "", args);
+    CLog::Write(location.c_str(), prefix, text_or_empty(format), args);
     va_end(args);
 }

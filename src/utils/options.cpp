@@ -189,7 +189,7 @@ OptionSpec Options::match_longopt(std::string_view name, bool& ambiguous) const 
     OptionSpec matched;
     for (const char* const* decl = specs; *decl != nullptr; ++decl) {
         const OptionSpec spec(*decl);
-        // The long name runs to the end of the specification, so a long name
+        // The long name runs to the end of the spec string, so a long name
         // followed by a description can only match as a prefix.
         const std::string_view long_opt = spec.LongOpt();
         if (long_opt.size() < name.size()) continue;

@@ -1,7 +1,7 @@
 #pragma once
-// Command-line options read against a table of option specification strings.
+// Command-line options read against a table of option spec strings.
 //
-// A specification string is, in order:
+// An option spec string is, in order:
 //   - an optional '-' that hides the option from the usage line;
 //   - the short option character (only a printable, non-blank one gives a
 //     short form);
@@ -23,17 +23,17 @@
 #include <string_view>
 #include <vector>
 
-// One option specification (not owned).
+// One option spec (not owned).
 class OptionSpec {
 public:
-    // The empty specification: no option.
+    // The empty spec: no option.
     static const char* const NULL_spec;
 
     OptionSpec(const char* decl = nullptr);
 
     bool isNULL() const { return *spec_ == '\0'; }
     bool isHidden() const { return hidden_; }
-    // The specification after the hiding '-'.
+    // The spec after the hiding '-'.
     const char* text() const { return spec_; }
 
     char OptChar() const { return spec_[0]; }
@@ -52,7 +52,7 @@ public:
     // The description of the argument; "<value>" when there is none.
     std::string_view Description() const;
 
-    // Reports a malformed specification on standard error, prefixed by the
+    // Reports a malformed spec on standard error, prefixed by the
     // command name; returns whether it is malformed.
     bool isSyntaxError(const std::string& name) const;
 
@@ -167,7 +167,7 @@ public:
     // Writes the usage line; `positionals` follows the options.
     void usage(std::ostream& out, const char* positionals) const;
 
-    // Reports every malformed specification; returns their number.
+    // Reports every malformed spec; returns their number.
     int check_syntax() const;
 
 private:

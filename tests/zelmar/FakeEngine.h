@@ -8,6 +8,8 @@
 #include <stdexcept>
 #include <string>
 
+#include <unistd.h>
+
 #include "dynamics/ProcessGlobals.h"
 #include "utils/Log.h"
 #include "utils/platform/Paths.h"
@@ -36,7 +38,8 @@ public:
             std::ofstream out(report_);
             out << platform::current_directory().value_or("?") << '\n'
                 << config_path << '\n'
-                << processorID << " of " << numberOfProcessors << '\n';
+                << processorID << " of " << numberOfProcessors << '\n'
+                << "nice " << ::nice(0) << '\n';
         }
         LOG_MESSAGE("fake prepare");
         switch (behaviour_) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <algorithm>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -72,6 +73,10 @@ std::string expected_log(const std::vector<std::string>& lines, const std::vecto
     }
     return text + "\n\n";
 }
+
+// The niceness line of the report: the run lowers its priority by 20 steps,
+// as far as the system allows.
+std::string lowered_priority() { return "nice " + std::to_string(std::min(::nice(0) + 20, 19)) + "\n"; }
 
 }  // namespace
 
@@ -168,7 +173,8 @@ TEST(EntryDeathTest, WorkingFolderAndConfigurationFollowTheOptions) {
         for (const std::string& arg : c.args) args.push_back(with_root(arg, root));
         const std::string report = dir.file("report");
         expect_run(dir.path(), args, fake_engine::factory(Behaviour::succeed, report), 0, c.console);
-        EXPECT_EQ(read_file(report), with_root(c.folder, root) + "\n" + with_root(c.config, root) + "\n0 of 1\n");
+        EXPECT_EQ(read_file(report), with_root(c.folder, root) + "\n" + with_root(c.config, root) + "\n0 of 1\n" +
+                                         lowered_priority());
     }
 }
 
