@@ -2,6 +2,9 @@
 
 #include <clocale>
 #include <regex>
+
+#include <fcntl.h>
+#include <unistd.h>
 #include <string>
 
 #include "support/CommaLocale.h"
@@ -173,6 +176,28 @@ TEST(Logger, SecondRunAppendsAfterTheFirst) {
     with_log(params, log, [] { CLog::Print("a.cpp", 1, CLog::c_sMessagePrefix, "one"); });
     with_log(params, log, [] { CLog::Print("a.cpp", 1, CLog::c_sMessagePrefix, "two"); });
     EXPECT_EQ(read_file(log), "a.cpp(1), message: one\n\n\na.cpp(1), message: two\n\n\n");
+}
+
+TEST(Logger, LockedLogIsRefusedWithAWarningOnTheConsoleEvenWhenSilent) {
+    TempDir dir;
+    const std::string log = dir.file("run.log");
+    testing_support::write_file(log, "kept\n");
+    const int fd = ::open(log.c_str(), O_RDWR);
+    struct flock request {};
+    request.l_type = F_WRLCK;
+    request.l_whence = SEEK_SET;
+    ASSERT_EQ(fcntl(fd, F_OFD_SETLK, &request), 0);
+    SLogParams params = silent_params();
+    params.no_time = true;
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(CLog::StartLogging(&params, log.c_str()));
+    EXPECT_FALSE(CLog::isLogfileOpen());
+    CLog::EndLogging();
+    ::close(fd);
+    const std::string console = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(console.substr(0, console.find('(')), "fopen_s.cpp");
+    EXPECT_NE(console.find("), warning: could not lock " + log + "\n"), std::string::npos);
+    EXPECT_EQ(read_file(log), "kept\n");
 }
 
 TEST(Logger, NullParamsRefused) { EXPECT_FALSE(CLog::StartLogging(nullptr, "x.log")); }

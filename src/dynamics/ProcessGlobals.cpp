@@ -1,0 +1,5 @@
+#include "dynamics/ProcessGlobals.h"
+
+std::int32_t processorID = 0;
+std::int32_t numberOfProcessors = 1;
+bool mpi_initialized = false;

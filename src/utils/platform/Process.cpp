@@ -1,0 +1,22 @@
+#include "utils/platform/Process.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <unistd.h>
+
+namespace platform {
+
+bool stdout_is_terminal() { return ::isatty(STDOUT_FILENO) != 0; }
+
+int register_exit_function(void (*function)()) { return std::atexit(function); }
+
+bool lower_priority(int increment) {
+    // nice() may legitimately return -1, so success is told by errno.
+    errno = 0;
+    const int result = ::nice(increment);
+    return !(result == -1 && errno != 0);
+}
+
+unsigned long process_id() { return static_cast<unsigned long>(::getpid()); }
+
+}  // namespace platform

@@ -1,0 +1,17 @@
+#include "utils/platform/Signals.h"
+
+#include <csignal>
+
+namespace platform {
+
+bool install_interrupt_handlers(SignalHandler handler) {
+    struct sigaction action {};
+    action.sa_handler = handler;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;  // interrupted reads and writes go on
+    const bool interrupt = ::sigaction(SIGINT, &action, nullptr) == 0;
+    const bool terminate = ::sigaction(SIGTERM, &action, nullptr) == 0;
+    return interrupt && terminate;
+}
+
+}  // namespace platform

@@ -1,0 +1,156 @@
+// The built `zelmar` program run as a child process: help output, console
+// rules, log file names and a log held by another process.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "support/Subprocess.h"
+#include "support/TempDir.h"
+#include "utils/par/Par.h"
+#include "zelmar/HelpTexts.h"
+#include "zelmar/LogText.h"
+
+using log_text::normalised;
+using testing_support::read_file;
+using testing_support::run_program;
+using testing_support::TempDir;
+using testing_support::write_file;
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string program = ZELMAR_BINARY_DIR "/src/zelmar/zelmar";
+
+testing_support::ProgramRun zelmar(const fs::path& folder, std::vector<std::string> args, bool terminal = false) {
+    args.insert(args.begin(), program);
+    return run_program(args, {folder, terminal});
+}
+
+std::vector<std::string> lines_of(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+bool has_stamped_lines(const std::string& text) { return std::regex_search(text, log_text::time_stamp()); }
+
+// The log lines a run writes before its summary.
+std::vector<std::string> lines_before_summary(const std::string& log) {
+    return lines_of(log.substr(0, log.find("\n\nRepeating warnings/errors:")));
+}
+
+const std::string help_of_this_build = par::available ? help_texts::with_mpi() : help_texts::without_mpi();
+
+}  // namespace
+
+TEST(Program, HelpIsPrintedExactlyAndNothingIsLogged) {
+    TempDir dir;
+    const auto run = zelmar(dir.path(), {"-h"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, help_of_this_build);
+    EXPECT_EQ(run.err, "");
+    EXPECT_TRUE(fs::is_empty(dir.path()));
+}
+
+TEST(Program, HelpComesAfterTheOptionsBeforeIt) {
+    TempDir dir;
+    const auto run = zelmar(dir.path(), {"--bogus", "--help", "-c"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, help_of_this_build);
+    EXPECT_EQ(run.err, "zelmar: unknown option --bogus.\n");
+}
+
+TEST(Program, RunWithoutArgumentsLogsToZelmarLogInTheCurrentFolder) {
+    TempDir dir;
+    const auto run = zelmar(dir.path(), {});
+    EXPECT_EQ(run.status, 1);  // the configuration "Zelmar" does not exist
+    ASSERT_TRUE(fs::exists(dir.path() / "Zelmar.log"));
+    const std::string log = read_file(dir.file("Zelmar.log"));
+
+    const std::regex line(R"(\d{1,2}/\d{1,2}/\d{4}, \d{2}:\d{2}:\d{2} : \w+\.cpp\(\d+\), (message|warning|error): .+)");
+    const auto lines = lines_before_summary(log);
+    ASSERT_FALSE(lines.empty());
+    for (const std::string& text : lines) EXPECT_TRUE(std::regex_match(text, line)) << text;
+    EXPECT_TRUE(lines.back().ends_with(", message: Done.")) << lines.back();
+    const std::string normal = normalised(log);
+    EXPECT_NE(normal.find("Zelmar_main.cpp(N), error: program terminated with error\n"), std::string::npos);
+    EXPECT_NE(normal.find("\n\nRepeating warnings/errors:\n"), std::string::npos);
+    EXPECT_TRUE(log.ends_with("program terminated with error\n\n\n\n"));
+}
+
+TEST(Program, ConsoleFollowsTheLastOfVerboseAndSilent) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> args;
+        bool terminal;
+        bool verbose;
+    };
+    const Case cases[] = {
+        {"not a terminal", {}, false, false},
+        {"a terminal", {}, true, true},
+        {"silent on a terminal", {"-s"}, true, false},
+        {"verbose", {"-v"}, false, true},
+        {"silent then verbose", {"-s", "-v"}, false, true},
+        {"verbose then silent", {"--verbose", "--silent"}, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        const auto run = zelmar(dir.path(), c.args, c.terminal);
+        EXPECT_EQ(run.status, 1);
+        const auto lines = lines_of(run.err);
+        ASSERT_FALSE(lines.empty());
+        if (c.verbose) {
+            // Every log line, errors also bare at once, then the summary.
+            EXPECT_NE(run.err.find("program terminated with error\n"), std::string::npos);
+            EXPECT_NE(normalised(run.err).find("Zelmar_main.cpp(N), error: program terminated with error\n"),
+                      std::string::npos);
+            EXPECT_NE(run.err.find(", message: Done.\n"), std::string::npos);
+            EXPECT_NE(run.err.find("\n\nRepeating warnings/errors:"), std::string::npos);
+        } else {
+            // Only the errors, bare.
+            EXPECT_FALSE(has_stamped_lines(run.err)) << run.err;
+            EXPECT_EQ(lines.back(), "program terminated with error");
+        }
+        EXPECT_TRUE(fs::exists(dir.path() / "Zelmar.log"));
+    }
+}
+
+TEST(Program, LogHeldByAnotherProcessIsRefusedUntouched) {
+    TempDir dir;
+    const std::string log = dir.file("run.log");
+    write_file(log, "an earlier run\n");
+    // This test process is the other program: it holds a write lock.
+    const int fd = ::open(log.c_str(), O_RDWR);
+    ASSERT_GE(fd, 0);
+    struct flock lock {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    ASSERT_EQ(fcntl(fd, F_OFD_SETLK, &lock), 0);
+
+    const auto run = zelmar(dir.path(), {"-l", "run"});
+    ::close(fd);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(normalised(run.err), "fopen_s.cpp(N), warning: could not lock run.log\nerror: Failed to start logging\n");
+    EXPECT_EQ(read_file(log), "an earlier run\n");
+}
+
+TEST(Program, SecondRunAppendsToTheSameLog) {
+    TempDir dir;
+    zelmar(dir.path(), {"-l", "run"});
+    const std::string first = read_file(dir.file("run.log"));
+    zelmar(dir.path(), {"-l", "run"});
+    const std::string both = read_file(dir.file("run.log"));
+    ASSERT_TRUE(both.starts_with(first));
+    EXPECT_TRUE(std::regex_search(both.substr(first.size()), log_text::time_stamp()));
+    EXPECT_TRUE(first.ends_with("\n\n\n"));
+}
