@@ -1,4 +1,4 @@
-// Speed of svd, pinv and the matrix product.
+// Speed of svd, pinv, the matrix product, the distributions and random numbers.
 #include <benchmark/benchmark.h>
 
 #include <random>
@@ -53,5 +53,40 @@ void BM_product(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_product)->Arg(12)->Arg(100);
+
+}  // namespace
+
+namespace {
+
+void BM_distributions(benchmark::State& state) {
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(normal(1.3));
+        benchmark::DoNotOptimize(chi2(12.0, 7));
+        benchmark::DoNotOptimize(fisher(2.5, 5, 12));
+    }
+}
+BENCHMARK(BM_distributions);
+
+void BM_inv_normal(benchmark::State& state) {
+    for (auto _ : state) benchmark::DoNotOptimize(inv_normal(1e-8));
+}
+BENCHMARK(BM_inv_normal);
+
+void BM_inv_chi2(benchmark::State& state) {
+    const int n = static_cast<int>(state.range(0));
+    for (auto _ : state) benchmark::DoNotOptimize(inv_chi2(0.999, n));
+}
+BENCHMARK(BM_inv_chi2)->Arg(1)->Arg(39);
+
+void BM_inv_fisher(benchmark::State& state) {
+    const int n = static_cast<int>(state.range(0));
+    for (auto _ : state) benchmark::DoNotOptimize(inv_fisher(0.95, n, n));
+}
+BENCHMARK(BM_inv_fisher)->Arg(5)->Arg(100);
+
+void BM_randn(benchmark::State& state) {
+    for (auto _ : state) benchmark::DoNotOptimize(randn());
+}
+BENCHMARK(BM_randn);
 
 }  // namespace
