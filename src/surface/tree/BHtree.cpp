@@ -147,19 +147,23 @@ int findBHcloseAtomsInNode(const BHtree& tree, int node_index, const float point
             findBHcloseAtomsInNode(tree, node.right, point, distance, result);
         return static_cast<int>(result.size() - before);
     }
+    // The leaf's points are tested without branches: every index is written
+    // and the end of the result moves on only for the points that pass.
     const float limit = distance * distance;
     const BHpoint* p = tree.points.data() + node.first;
-    const BHpoint* end = p + node.count;
-    for (; p != end; ++p) {
-        const float dx = p->x - point[0];
-        if (std::fabs(dx) > distance) continue;
-        const float dy = p->y - point[1];
-        if (std::fabs(dy) > distance) continue;
-        const float dz = p->z - point[2];
-        if (std::fabs(dz) > distance) continue;
-        if (dx * dx + dy * dy + dz * dz > limit) continue;
-        result.push_back(p->index);
+    result.resize(before + node.count);
+    int* out = result.data() + before;
+    int kept = 0;
+    for (int i = 0; i < node.count; ++i) {
+        const float dx = p[i].x - point[0];
+        const float dy = p[i].y - point[1];
+        const float dz = p[i].z - point[2];
+        const bool inside = (std::fabs(dx) <= distance) & (std::fabs(dy) <= distance) & (std::fabs(dz) <= distance) &
+                            (dx * dx + dy * dy + dz * dz <= limit);
+        out[kept] = p[i].index;
+        kept += inside;
     }
+    result.resize(before + kept);
     return static_cast<int>(result.size() - before);
 }
 

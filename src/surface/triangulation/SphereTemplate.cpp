@@ -1,10 +1,10 @@
 #include "surface/triangulation/SphereTemplate.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <new>
-#include <unordered_map>
 
 #include "surface/Console.h"
 #include "surface/tree/Geometry.h"
@@ -15,29 +15,6 @@ namespace {
 
 constexpr double kPi = 3.14159265;
 constexpr double kFourPi = 12.5663706;
-
-std::uint64_t edge_key(int a, int b) {
-    const auto low = static_cast<std::uint32_t>(std::min(a, b));
-    const auto high = static_cast<std::uint32_t>(std::max(a, b));
-    return (static_cast<std::uint64_t>(low) << 32) | high;
-}
-
-bool has_neighbour(const TemplatePoint& p, int q) {
-    return std::find(p.neighbours.begin(), p.neighbours.begin() + p.neighbour_count, q) !=
-           p.neighbours.begin() + p.neighbour_count;
-}
-
-void add_neighbour(TemplatePoint& p, int q) {
-    if (!has_neighbour(p, q)) p.neighbours[p.neighbour_count++] = q;
-}
-
-void remove_neighbour(TemplatePoint& p, int q) {
-    auto* end = p.neighbours.begin() + p.neighbour_count;
-    auto* found = std::find(p.neighbours.begin(), end, q);
-    if (found == end) return;
-    std::copy(found + 1, end, found);
-    --p.neighbour_count;
-}
 
 void remove_triangle(TemplatePoint& p, int t) {
     auto* end = p.triangles.begin() + p.triangle_count;
@@ -65,9 +42,7 @@ public:
         if (rings < 2) return;
         allocate();
         make_rings(e, rings);
-        const Vec3f& p0 = t_.points[0].direction;
-        const Vec3f& p1 = t_.points[1].direction;
-        const Vec3f d = p1 - p0;
+        const Vec3f d = t_.points[1].direction - t_.points[0].direction;
         t_.h = 0.5f * std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z);
         for (std::size_t k = 0; k + 2 < ring_first_.size(); ++k) join_rings(k);
         flip_edges();
@@ -78,6 +53,7 @@ private:
     void allocate() {
         try {
             t_.points.reserve(wanted_);
+            neighbour_edge_.resize(wanted_);
         } catch (const std::bad_alloc&) {
             fail("mesh_template: malloc failed for v\n");
         }
@@ -89,7 +65,6 @@ private:
         try {
             t_.triangle_capacity = 2 * wanted_;
             t_.triangles.reserve(t_.triangle_capacity);
-            edge_index_.reserve(3 * static_cast<std::size_t>(wanted_));
         } catch (const std::bad_alloc&) {
             fail("mesh_template: malloc failed for f\n");
         }
@@ -123,7 +98,8 @@ private:
 
     // Triangles between ring k and ring k + 1, walking along ring k: its point
     // j joins the points of ring k + 1 from the one nearest in longitude to j
-    // up to the one nearest to j + 1, and then j + 1.
+    // up to the one nearest to j + 1, and then j + 1. Each triangle faces
+    // outwards.
     void join_rings(std::size_t k) {
         const int a = ring_size(k);
         const int b = ring_size(k + 1);
@@ -139,7 +115,9 @@ private:
             for (int j = 0; j < a; ++j) add_triangle(A(j), B(0), A(j + 1));
             return;
         }
-        auto nearest = [&](int j) { return std::min(b, static_cast<int>(std::floor(static_cast<double>(j) * b / a + 0.5))); };
+        auto nearest = [&](int j) {
+            return std::min(b, static_cast<int>(std::floor(static_cast<double>(j) * b / a + 0.5)));
+        };
         for (int j = 0; j < a; ++j) {
             const int from = nearest(j);
             const int to = nearest(j + 1);
@@ -157,32 +135,54 @@ private:
         TemplateTriangle triangle;
         triangle.points = {a, b, c};
         t_.triangles.push_back(triangle);
-
-        TemplatePoint* corners[3] = {&t_.points[a], &t_.points[b], &t_.points[c]};
         bool room = true;
-        for (const TemplatePoint* p : corners)
-            if (p->neighbour_count > kTemplateNeighbours - 2 || p->triangle_count >= kTemplatePointTriangles)
+        for (const int p : {a, b, c})
+            if (t_.points[p].neighbour_count > kTemplateNeighbours - 2 ||
+                t_.points[p].triangle_count >= kTemplatePointTriangles)
                 room = false;
-        if (room) {
-            add_neighbour(*corners[0], b);
-            add_neighbour(*corners[1], a);
-            add_neighbour(*corners[1], c);
-            add_neighbour(*corners[2], b);
-            add_neighbour(*corners[2], a);
-            add_neighbour(*corners[0], c);
-            for (TemplatePoint* p : corners) p->triangles[p->triangle_count++] = index;
-        } else {
-            print_err("ERROR: too many neighbors for template vertex\n");
-        }
-        register_edge(a, b, index);
-        register_edge(b, c, index);
-        register_edge(c, a, index);
+        if (!room) print_err("ERROR: too many neighbors for template vertex\n");
+        register_edge(a, b, index, room);
+        register_edge(b, c, index, room);
+        register_edge(c, a, index, room);
+        if (room)
+            for (const int p : {a, b, c}) {
+                TemplatePoint& point = t_.points[p];
+                point.triangles[point.triangle_count++] = index;
+            }
     }
 
-    void register_edge(int from, int to, int triangle) {
-        const auto found = edge_index_.find(edge_key(from, to));
-        if (found != edge_index_.end()) {
-            TemplateEdge& edge = t_.edges[found->second];
+    // The edge between two points, found through the first one's
+    // neighbours; -1 when they are not neighbours.
+    int edge_between(int p, int q) const {
+        const TemplatePoint& point = t_.points[p];
+        for (int k = 0; k < point.neighbour_count; ++k)
+            if (point.neighbours[k] == q) return neighbour_edge_[p][k];
+        return -1;
+    }
+
+    void link(int p, int q, int edge) {
+        TemplatePoint& point = t_.points[p];
+        neighbour_edge_[p][point.neighbour_count] = edge;
+        point.neighbours[point.neighbour_count++] = q;
+    }
+
+    void unlink(int p, int q) {
+        TemplatePoint& point = t_.points[p];
+        for (int k = 0; k < point.neighbour_count; ++k) {
+            if (point.neighbours[k] != q) continue;
+            for (int m = k + 1; m < point.neighbour_count; ++m) {
+                point.neighbours[m - 1] = point.neighbours[m];
+                neighbour_edge_[p][m - 1] = neighbour_edge_[p][m];
+            }
+            --point.neighbour_count;
+            return;
+        }
+    }
+
+    void register_edge(int from, int to, int triangle, bool room) {
+        const int existing = edge_between(from, to);
+        if (existing >= 0) {
+            TemplateEdge& edge = t_.edges[existing];
             if (edge.second_triangle < 0) edge.second_triangle = triangle;
             return;
         }
@@ -190,8 +190,12 @@ private:
             print_err("Error not enough edges allocated\n");
             return;
         }
-        edge_index_.emplace(edge_key(from, to), t_.edge_count());
+        const int index = t_.edge_count();
         t_.edges.push_back(TemplateEdge{from, to, triangle, -1, 0});
+        if (room) {
+            link(from, to, index);
+            link(to, from, index);
+        }
     }
 
     // One pass over the edges in creation order: an edge whose opposite
@@ -199,7 +203,7 @@ private:
     // edge between the two opposite points.
     void flip_edges() {
         for (int e = 0; e < t_.edge_count(); ++e) {
-            TemplateEdge edge = t_.edges[e];
+            const TemplateEdge edge = t_.edges[e];
             if (edge.second_triangle < 0) continue;
             const int a = edge.first_point;
             const int b = edge.second_point;
@@ -215,9 +219,9 @@ private:
             const Vec3 normal = cross(pb - pa, px - pb);
             const double length = norm(normal);
             if (length == 0 || dot(py - pa, normal / length) <= 0.00001) continue;
-            if (edge_index_.count(edge_key(x, y)) != 0) continue;
-            TemplatePoint& qx = t_.points[x];
-            TemplatePoint& qy = t_.points[y];
+            if (edge_between(x, y) >= 0) continue;
+            const TemplatePoint& qx = t_.points[x];
+            const TemplatePoint& qy = t_.points[y];
             if (qx.neighbour_count >= kTemplateNeighbours || qy.neighbour_count >= kTemplateNeighbours ||
                 qx.triangle_count >= kTemplatePointTriangles || qy.triangle_count >= kTemplatePointTriangles)
                 continue;
@@ -225,20 +229,19 @@ private:
         }
     }
 
+    // (a, b, x) and (b, a, y) become (x, y, b) and (y, x, a).
     void flip(int e, int a, int b, int x, int y, int t1, int t2) {
+        move_edge(edge_between(x, a), t1, t2);
+        move_edge(edge_between(y, b), t2, t1);
         t_.triangles[t1].points = {x, y, b};
         t_.triangles[t2].points = {y, x, a};
         TemplateEdge& edge = t_.edges[e];
         edge.first_point = x;
         edge.second_point = y;
-        edge_index_.erase(edge_key(a, b));
-        edge_index_.emplace(edge_key(x, y), e);
-        move_edge(x, a, t1, t2);
-        move_edge(y, b, t2, t1);
-        remove_neighbour(t_.points[a], b);
-        remove_neighbour(t_.points[b], a);
-        add_neighbour(t_.points[x], y);
-        add_neighbour(t_.points[y], x);
+        unlink(a, b);
+        unlink(b, a);
+        link(x, y, e);
+        link(y, x, e);
         remove_triangle(t_.points[a], t1);
         remove_triangle(t_.points[b], t2);
         TemplatePoint& qx = t_.points[x];
@@ -247,10 +250,9 @@ private:
         qx.triangles[qx.triangle_count++] = t2;
     }
 
-    void move_edge(int p, int q, int from_triangle, int to_triangle) {
-        const auto found = edge_index_.find(edge_key(p, q));
-        if (found == edge_index_.end()) return;
-        TemplateEdge& edge = t_.edges[found->second];
+    void move_edge(int index, int from_triangle, int to_triangle) {
+        if (index < 0) return;
+        TemplateEdge& edge = t_.edges[index];
         if (edge.first_triangle == from_triangle)
             edge.first_triangle = to_triangle;
         else if (edge.second_triangle == from_triangle)
@@ -274,7 +276,8 @@ private:
     SphereTemplate& t_;
     int wanted_;
     std::vector<int> ring_first_;
-    std::unordered_map<std::uint64_t, int> edge_index_;
+    // Per point, the edge to each of its neighbours, in the order of its list.
+    std::vector<std::array<int, kTemplateNeighbours>> neighbour_edge_;
 };
 
 }  // namespace

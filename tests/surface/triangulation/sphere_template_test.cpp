@@ -47,7 +47,7 @@ TEST(SphereTemplate, IsAClosedOutwardTriangulationForAnyRadiusAndDensity) {
 
 TEST(SphereTemplate, SmallPointCountsFromSixUpAreClosed) {
     surface_testing::CapturedConsole console;
-    for (int wanted = 5; wanted <= 400; ++wanted) {
+    for (int wanted = 5; wanted <= 150; ++wanted) {
         // A radius whose sphere wants that many points at density 1, a hair above.
         const float radius = static_cast<float>(std::sqrt((wanted + 0.5) / 12.5663706));
         const SphereTemplate t = make(radius, 1.0f);
