@@ -74,7 +74,7 @@ int compute_reduced_surface(RunState& run) {
     int free_spheres = 0;
     if (run.all_components || run.free_vertices) free_spheres = find_free_vertices(run, *tree);
     if (free_spheres < run.atom_count()) {
-        print_err("velmesh: spheres within reach of one another are not handled by this build\n");
+        print_err("velmesh: this build computes isolated spheres only (with -free_vertices, or fewer than three spheres)\n");
         exit_run(1);
     }
     return 1;

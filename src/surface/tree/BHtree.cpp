@@ -158,8 +158,9 @@ int findBHcloseAtomsInNode(const BHtree& tree, int node_index, const float point
         const float dx = p[i].x - point[0];
         const float dy = p[i].y - point[1];
         const float dz = p[i].z - point[2];
-        const bool inside = (std::fabs(dx) <= distance) & (std::fabs(dy) <= distance) & (std::fabs(dz) <= distance) &
-                            (dx * dx + dy * dy + dz * dz <= limit);
+        const int inside = static_cast<int>(std::fabs(dx) <= distance) & static_cast<int>(std::fabs(dy) <= distance) &
+                           static_cast<int>(std::fabs(dz) <= distance) &
+                           static_cast<int>(dx * dx + dy * dy + dz * dz <= limit);
         out[kept] = p[i].index;
         kept += inside;
     }

@@ -244,3 +244,27 @@ TEST(LoneSphere, ReadsTheStandardInput) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(LoneSphere, TwoSpheresOutOfReachAreTwoComponentsWithoutAnySwitch) {
+    TempDir dir;
+    // 1.5 + 1.5 + 2 x 1.5 = 6 apart would just touch; 6.01 does not.
+    write_file(dir.file("s.xyz"), "0 0 0 1.5\n6.01 0 0 1.5\n");
+    const auto result = run_capture({"-if", dir.file("s.xyz"), "-of", dir.file("m")});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(parse_report(result.out).volumes.size(), 2u);
+    EXPECT_TRUE(std::filesystem::exists(dir.file("m_1.vert")));
+}
+
+TEST(LoneSphere, SpheresWithinReachAreRefusedRatherThanHalfDone) {
+    TempDir dir;
+    write_file(dir.file("s.xyz"), "0 0 0 1.5\n5.99 0 0 1.5\n");
+    const auto result = run_capture({"-if", dir.file("s.xyz"), "-of", dir.file("m")});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err,
+              "velmesh: this build computes isolated spheres only (with -free_vertices, or fewer than three spheres)\n");
+    EXPECT_FALSE(std::filesystem::exists(dir.file("m.vert")));
+}
+
+}  // namespace
