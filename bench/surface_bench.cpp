@@ -1,0 +1,120 @@
+// Speed of velmesh's heavy parts: building the bucket tree and searching it
+// at the density of a protein's atoms, building sphere templates, computing
+// the volume of a large mesh and writing its files.
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "surface/RunState.h"
+#include "surface/output/SurfaceFiles.h"
+#include "surface/tree/BHtree.h"
+#include "surface/triangulation/SphereTemplate.h"
+#include "surface/triangulation/Volume.h"
+
+namespace {
+
+// Atoms at about one per 11 cubic angstrom, as in a protein.
+std::vector<velmesh::BHpoint> protein_like_cloud(int count) {
+    std::mt19937 rng(12345);
+    const float side = std::cbrt(11.0f * count);
+    std::uniform_real_distribution<float> coordinate(0, side);
+    std::uniform_real_distribution<float> radius(1.2f, 2.0f);
+    std::vector<velmesh::BHpoint> points;
+    points.reserve(count);
+    for (int i = 0; i < count; ++i) points.push_back({coordinate(rng), coordinate(rng), coordinate(rng), radius(rng), i});
+    return points;
+}
+
+void BM_generateBHtree(benchmark::State& state) {
+    const auto points = protein_like_cloud(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        auto tree = velmesh::generateBHtree(points, 10);
+        benchmark::DoNotOptimize(tree.get());
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_generateBHtree)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// One search per atom within r + 2 probe + rmax, as the reduced surface does.
+void BM_findBHcloseAtoms(benchmark::State& state) {
+    const auto points = protein_like_cloud(static_cast<int>(state.range(0)));
+    const auto tree = velmesh::generateBHtree(points, 10);
+    std::vector<int> found;
+    std::size_t total = 0;
+    for (auto _ : state) {
+        for (const velmesh::BHpoint& p : points) {
+            const float q[3] = {p.x, p.y, p.z};
+            total += velmesh::findBHcloseAtoms(tree.get(), q, p.r + 3.0f + tree->rmax, found);
+        }
+    }
+    benchmark::DoNotOptimize(total);
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_findBHcloseAtoms)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// Templates of a 1.8 sphere at density 1, 3 and 10, and of a large probe.
+void BM_mesh_template(benchmark::State& state) {
+    const float radius = static_cast<float>(state.range(0)) / 10;
+    const float density = static_cast<float>(state.range(1));
+    int points = 0;
+    for (auto _ : state) {
+        velmesh::SphereTemplate t;
+        t.radius = radius;
+        velmesh::mesh_template(density, t);
+        points = t.point_count();
+        benchmark::DoNotOptimize(t.triangles.data());
+    }
+    state.counters["points"] = points;
+    state.SetItemsProcessed(state.iterations() * points);
+}
+BENCHMARK(BM_mesh_template)->Args({18, 1})->Args({18, 3})->Args({18, 10})->Args({100, 10})->Unit(benchmark::kMicrosecond);
+
+// A run holding the mesh of a large lone sphere (about 250000 triangles).
+struct LargeMesh {
+    velmesh::RunState run;
+    velmesh::SES_component component;
+
+    LargeMesh() {
+        run.atoms.resize(1);
+        run.atoms[0].name = "CA";
+        run.atoms[0].r = 20;
+        run.templates.resize(1);
+        run.templates[0].radius = 20;
+        velmesh::mesh_template(25.0f, run.templates[0]);
+        run.triangulation.allocate();
+        for (const auto& t : run.templates[0].triangles)
+            run.triangulation.add_face(t.points[0], t.points[1], t.points[2], 0, velmesh::FaceKind::contact);
+        for (const auto& p : run.templates[0].points) {
+            const auto& d = p.direction;
+            run.triangulation.add_vertex({20 * d.x, 20 * d.y, 20 * d.z}, {d.x, d.y, d.z}, 0, 1);
+        }
+    }
+};
+
+void BM_compute_volume(benchmark::State& state) {
+    LargeMesh mesh;
+    double volume = 0, area = 0;
+    for (auto _ : state) {
+        velmesh::compute_volume(mesh.run.triangulation, volume, area);
+        benchmark::DoNotOptimize(volume);
+    }
+    state.SetItemsProcessed(state.iterations() * mesh.run.triangulation.face_count());
+}
+BENCHMARK(BM_compute_volume)->Unit(benchmark::kMillisecond);
+
+void BM_write_surface_files(benchmark::State& state) {
+    LargeMesh mesh;
+    const std::string base = (std::filesystem::temp_directory_path() / "velmesh_bench").string();
+    for (auto _ : state) velmesh::write_surface_files(mesh.run, base, mesh.component, false);
+    std::remove((base + ".vert").c_str());
+    std::remove((base + ".face").c_str());
+    state.SetItemsProcessed(state.iterations() * (mesh.run.triangulation.face_count() + mesh.run.triangulation.vertex_count()));
+}
+BENCHMARK(BM_write_surface_files)->Unit(benchmark::kMillisecond);
+
+}  // namespace

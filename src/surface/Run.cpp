@@ -1,0 +1,224 @@
+#include "surface/Run.h"
+
+#include <cstdio>
+#include <exception>
+#include <locale.h>
+#include <new>
+
+#include "surface/CommandLine.h"
+#include "surface/Console.h"
+#include "surface/Restart.h"
+#include "surface/RunState.h"
+#include "surface/input/SphereReader.h"
+#include "surface/output/AreaFile.h"
+#include "surface/output/SurfaceFiles.h"
+#include "surface/triangulation/Volume.h"
+#include "utils/File.h"
+
+namespace velmesh {
+
+namespace {
+
+// The C locale for this thread while the run lasts.
+class CLocaleScope {
+public:
+    CLocaleScope() : locale_(newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr))) {
+        if (locale_ != static_cast<locale_t>(nullptr)) previous_ = uselocale(locale_);
+    }
+    CLocaleScope(const CLocaleScope&) = delete;
+    CLocaleScope& operator=(const CLocaleScope&) = delete;
+    ~CLocaleScope() {
+        if (locale_ == static_cast<locale_t>(nullptr)) return;
+        uselocale(previous_);
+        freelocale(locale_);
+    }
+
+private:
+    locale_t locale_;
+    locale_t previous_ = static_cast<locale_t>(nullptr);
+};
+
+class Run {
+public:
+    Run(const std::vector<std::string>& args, SurfaceStages& stages) : args_(args), stages_(stages) {}
+
+    void execute() {
+        parse_command_line(run_, args_);
+        if (args_.empty() || !run_.input_given) {
+            print_banner(run_);
+            print_out("VELMESH: No input stream specified\n");
+            exit_run(-1);
+        }
+        print_banner(run_);
+        apply_defaults(run_);
+        read_spheres();
+        print_out("INPUT  %s %d spheres %d collision only, radii %6.3f to %6.3f\n", run_.input_name.c_str(),
+                  run_.sphere_count + run_.collision_only_count, run_.collision_only_count, run_.min_radius,
+                  run_.max_radius);
+        print_out("PARAM  Probe_radius %6.3f density %6.3f hdensity %6.3f\n", run_.probe_radius, run_.density,
+                  run_.hdensity);
+        check_one_cavity();
+        reduced_surface_with_restarts();
+
+        const bool any_output = run_.do_area || run_.analytical_ses_wanted() || run_.triangulation_wanted();
+        while (true) {
+            if (any_output) solvent_excluded_surface_with_restarts();
+            if (run_.do_area) report_analytical_areas();
+            if (!run_.triangulation_wanted() || !triangulate_or_restart()) break;
+        }
+        if (run_.do_area && run_.triangulation_wanted()) report_numerical_volumes();
+        print_out("VELMESH terminated normally\n");
+    }
+
+private:
+    void read_spheres() {
+        FilePtr file;
+        std::FILE* input = console().in;
+        if (run_.input_path != "-") {
+            file.reset(std::fopen(run_.input_path.c_str(), "r"));
+            if (file == nullptr) {
+                print_out("input file %s couldn't be open ... Bye\n", run_.input_path.c_str());
+                exit_run(2);
+            }
+            input = file.get();
+        }
+        const int count = get_atom_no_num(run_, input, true);
+        if (count < 1) {
+            print_out("Too many or Too few points : %d\n", count);
+            exit_run(2);
+        }
+    }
+
+    void check_one_cavity() {
+        if (!run_.one_cavity) return;
+        bool bad = false;
+        for (const int index : run_.one_cavity_atoms) {
+            if (index >= 0 && index < run_.atom_count()) continue;
+            print_out("Bad atom for one_cavity option %d (min:0, max:%d)\n", index, run_.atom_count());
+            bad = true;
+        }
+        if (bad) exit_run(1);
+    }
+
+    // The reduced surface; 0 is fatal.
+    int reduced_surface() {
+        const int result = stages_.reduced_surface(run_);
+        if (result == 0) {
+            print_err("ERROR while computing the reduced surface, status = %d\n", run_.rs_failed);
+            exit_run(1);
+        }
+        return result;
+    }
+
+    void reduced_surface_with_restarts() {
+        int result = reduced_surface();
+        while (result < 0 && run_.attempt < run_.max_attempts) {
+            ++run_.attempt;
+            enlarge_marked_radii(run_);
+            print_out("Failed to compute reduced surface %d, try again %d\n", result, run_.attempt);
+            release_for_restart(run_);
+            result = reduced_surface();
+        }
+        // Still negative after the last attempt: go on with what exists.
+    }
+
+    int solvent_excluded_surface() {
+        release_ses(run_);
+        int problems = 0;
+        for (RS_component& component : run_.rs_components)
+            problems += stages_.solvent_excluded_surface(run_, component);
+        if (problems != 0) print_out(" %d faces with problems\n", problems);
+        return problems;
+    }
+
+    void solvent_excluded_surface_with_restarts() {
+        int problems = solvent_excluded_surface();
+        if (!(run_.restart || run_.restart_on_triangulation)) return;
+        while (problems != 0 && run_.attempt < run_.max_attempts) {
+            ++run_.attempt;
+            enlarge_marked_radii(run_);
+            print_out("Failed to compute level 0 surface, try again %d\n", run_.attempt);
+            release_for_restart(run_);
+            reduced_surface();
+            problems = solvent_excluded_surface();
+        }
+        if (problems != 0) {
+            print_out("    failed after %d attemps to compute the surface\n", run_.max_attempts);
+            exit_run(1);
+        }
+    }
+
+    void report_analytical_areas() {
+        print_out("ANALYTICAL SURFACE AREA :\n");
+        print_out("    Comp. probe_radius,   reent,    toric,   contact    SES       SAS\n");
+        stages_.analytical_areas(run_);
+        for (const SES_component& c : run_.ses_components)
+            print_out("    %3d   %9.3f   %9.3f %9.3f %9.3f %9.3f %9.3f\n", c.number, c.probe_radius,
+                      c.reentrant_area, c.toric_area, c.contact_area, c.ses_area, c.sas_area);
+        if (run_.area_file_given) write_area_file(run_);
+    }
+
+    // Triangulates and writes every component; true when problems ask for
+    // another attempt from the solvent-excluded surface on.
+    bool triangulate_or_restart() {
+        int problems = 0;
+        for (SES_component& component : run_.ses_components) {
+            problems += stages_.triangulate(run_, component);
+            if (run_.output_given) write_surface_files(run_, run_.output_base, component, run_.no_header);
+            compute_volume(run_.triangulation, component.numerical_ses_volume, component.numerical_ses_area);
+            run_.triangulation.release();
+        }
+        if (problems <= 0 || run_.attempt >= run_.max_attempts || !run_.restart) return false;
+        print_out(" %d faces with PBR problems\n", problems);
+        enlarge_marked_radii(run_);
+        ++run_.attempt;
+        print_out("Failed during triangulation, try again %d\n", run_.attempt);
+        release_for_restart(run_);
+        reduced_surface();
+        return true;
+    }
+
+    void report_numerical_volumes() {
+        print_out("NUMERICAL VOLUMES AND AREA\n");
+        print_out("    Comp. probe_radius SES_volume SES_area)\n");
+        double total = 0;
+        for (const SES_component& c : run_.ses_components) {
+            print_out("     %3d    %6.2f    %9.3f  %9.3f\n", c.number, c.probe_radius, c.numerical_ses_volume,
+                      c.numerical_ses_area);
+            total += c.numerical_ses_volume;
+        }
+        print_out("    Total ses_volume: %9.3f\n", total);
+    }
+
+    const std::vector<std::string>& args_;
+    SurfaceStages& stages_;
+    RunState run_;
+};
+
+}  // namespace
+
+int run_velmesh(const std::vector<std::string>& args, SurfaceStages& stages) {
+    CLocaleScope c_locale;
+    int status = 0;
+    try {
+        Run(args, stages).execute();
+    } catch (const RunExit& exit) {
+        status = exit.status;
+    } catch (const std::bad_alloc&) {
+        print_err("velmesh: not enough memory\n");
+        status = 1;
+    } catch (const std::exception& error) {
+        print_err("velmesh: %s\n", error.what());
+        status = 1;
+    }
+    std::fflush(console().out);
+    std::fflush(console().err);
+    return status;
+}
+
+int run_velmesh(const std::vector<std::string>& args) {
+    VelmeshStages stages;
+    return run_velmesh(args, stages);
+}
+
+}  // namespace velmesh

@@ -1,0 +1,225 @@
+#include "surface/support/MeshChecker.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <numeric>
+#include <sstream>
+
+namespace surface_testing {
+
+namespace {
+
+using Point = std::array<double, 3>;
+
+Point minus(const Point& a, const Point& b) { return {a[0] - b[0], a[1] - b[1], a[2] - b[2]}; }
+double dot(const Point& a, const Point& b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
+Point cross(const Point& a, const Point& b) {
+    return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
+}
+double length(const Point& a) { return std::sqrt(dot(a, a)); }
+
+// Skips the three header lines when the file has them; returns the count of
+// the count line, or -1.
+int skip_header(std::istream& in, std::vector<std::string>& lines, bool& has_header) {
+    std::string line;
+    while (std::getline(in, line)) lines.push_back(line);
+    has_header = !lines.empty() && !lines[0].empty() && lines[0][0] == '#';
+    if (!has_header) return -1;
+    int count = -1;
+    if (lines.size() >= 3) std::sscanf(lines[2].c_str(), "%d", &count);
+    lines.erase(lines.begin(), lines.begin() + std::min<std::size_t>(3, lines.size()));
+    return count;
+}
+
+class UnionFind {
+public:
+    explicit UnionFind(int n) : parent_(n) { std::iota(parent_.begin(), parent_.end(), 0); }
+    int find(int a) {
+        while (parent_[a] != a) a = parent_[a] = parent_[parent_[a]];
+        return a;
+    }
+    void join(int a, int b) {
+        a = find(a);
+        b = find(b);
+        if (a != b) parent_[std::max(a, b)] = std::min(a, b);
+    }
+
+private:
+    std::vector<int> parent_;
+};
+
+void add_problem(MeshCheck& check, const std::string& text) {
+    if (check.problems.size() < 20) check.problems.push_back(text);
+}
+
+}  // namespace
+
+Mesh read_mesh(const std::string& vertex_file, const std::string& face_file) {
+    Mesh mesh;
+    std::ifstream vin(vertex_file);
+    std::ifstream fin(face_file);
+    if (!vin) mesh.read_problems.push_back("cannot open " + vertex_file);
+    if (!fin) mesh.read_problems.push_back("cannot open " + face_file);
+    std::vector<std::string> lines;
+    mesh.vertex_header_count = skip_header(vin, lines, mesh.vertex_header);
+    for (const std::string& line : lines) {
+        VertexRow v;
+        std::istringstream row(line);
+        row >> v.point[0] >> v.point[1] >> v.point[2] >> v.normal[0] >> v.normal[1] >> v.normal[2] >> v.face >>
+            v.sphere >> v.type;
+        if (!row) {
+            mesh.read_problems.push_back("bad vertex line: " + line);
+            continue;
+        }
+        std::getline(row >> std::ws, v.name);
+        mesh.vertices.push_back(v);
+    }
+    lines.clear();
+    mesh.face_header_count = skip_header(fin, lines, mesh.face_header);
+    for (const std::string& line : lines) {
+        FaceRow f;
+        std::istringstream row(line);
+        row >> f.vertices[0] >> f.vertices[1] >> f.vertices[2] >> f.type >> f.face;
+        if (!row) {
+            mesh.read_problems.push_back("bad face line: " + line);
+            continue;
+        }
+        mesh.faces.push_back(f);
+    }
+    if (mesh.vertex_header && mesh.vertex_header_count != static_cast<int>(mesh.vertices.size()))
+        mesh.read_problems.push_back("vertex count line says " + std::to_string(mesh.vertex_header_count));
+    if (mesh.face_header && mesh.face_header_count != static_cast<int>(mesh.faces.size()))
+        mesh.read_problems.push_back("face count line says " + std::to_string(mesh.face_header_count));
+    return mesh;
+}
+
+std::string MeshCheck::report() const {
+    std::ostringstream text;
+    text << pieces << " piece(s), volume " << volume << ", area " << area;
+    for (const std::string& p : problems) text << "\n  " << p;
+    return text.str();
+}
+
+MeshCheck check_mesh(const Mesh& mesh, const MeshCheckOptions& options) {
+    MeshCheck check;
+    for (const std::string& p : mesh.read_problems) add_problem(check, p);
+    const int nv = static_cast<int>(mesh.vertices.size());
+
+    // Indices, and the directed edges.
+    std::map<std::pair<int, int>, int> directed;
+    std::vector<bool> used(nv, false);
+    bool indices_ok = true;
+    for (std::size_t f = 0; f < mesh.faces.size(); ++f) {
+        const auto& v = mesh.faces[f].vertices;
+        for (int k = 0; k < 3; ++k) {
+            if (v[k] < 1 || v[k] > nv) {
+                add_problem(check, "face " + std::to_string(f + 1) + " has vertex " + std::to_string(v[k]) +
+                                       " out of 1.." + std::to_string(nv));
+                indices_ok = false;
+            }
+        }
+        if (v[0] == v[1] || v[1] == v[2] || v[2] == v[0])
+            add_problem(check, "face " + std::to_string(f + 1) + " repeats a vertex");
+    }
+    if (!indices_ok) return check;
+    for (const FaceRow& face : mesh.faces) {
+        for (int k = 0; k < 3; ++k) {
+            const int a = face.vertices[k] - 1;
+            const int b = face.vertices[(k + 1) % 3] - 1;
+            ++directed[{a, b}];
+            used[a] = true;
+        }
+    }
+    for (const auto& [edge, count] : directed) {
+        const auto reverse = directed.find({edge.second, edge.first});
+        const int back = reverse == directed.end() ? 0 : reverse->second;
+        if (count != 1 || back != 1)
+            add_problem(check, "edge " + std::to_string(edge.first + 1) + "->" + std::to_string(edge.second + 1) +
+                                   " in " + std::to_string(count) + " triangle(s), reverse in " +
+                                   std::to_string(back));
+    }
+    const int unused = static_cast<int>(std::count(used.begin(), used.end(), false));
+    if (unused > 0 && !options.allow_unused_vertices)
+        add_problem(check, std::to_string(unused) + " vertex(es) in no triangle");
+
+    // Pieces and their Euler characteristics.
+    UnionFind pieces(nv);
+    for (const FaceRow& face : mesh.faces) {
+        pieces.join(face.vertices[0] - 1, face.vertices[1] - 1);
+        pieces.join(face.vertices[1] - 1, face.vertices[2] - 1);
+    }
+    std::map<int, std::array<long, 3>> counts;  // root -> V, E, F
+    for (int v = 0; v < nv; ++v)
+        if (used[v]) ++counts[pieces.find(v)][0];
+    for (const auto& [edge, count] : directed)
+        if (edge.first < edge.second || directed.find({edge.second, edge.first}) == directed.end())
+            ++counts[pieces.find(edge.first)][1];
+    for (const FaceRow& face : mesh.faces) ++counts[pieces.find(face.vertices[0] - 1)][2];
+    int piece = 0;
+    for (const auto& [root, c] : counts) {
+        const int euler = static_cast<int>(c[0] - c[1] + c[2]);
+        check.euler.push_back(euler);
+        const int g = piece < static_cast<int>(options.genus.size()) ? options.genus[piece] : 0;
+        if (euler != 2 - 2 * g)
+            add_problem(check, "piece " + std::to_string(piece) + " has Euler characteristic " +
+                                   std::to_string(euler) + ", expected " + std::to_string(2 - 2 * g));
+        ++piece;
+    }
+    check.pieces = piece;
+
+    // Volume and area.
+    for (const FaceRow& face : mesh.faces) {
+        const Point& a = mesh.vertices[face.vertices[0] - 1].point;
+        const Point& b = mesh.vertices[face.vertices[1] - 1].point;
+        const Point& c = mesh.vertices[face.vertices[2] - 1].point;
+        check.volume += dot(a, cross(b, c)) / 6;
+        check.area += length(cross(minus(b, a), minus(c, a))) / 2;
+    }
+    if (!mesh.faces.empty() && !(check.volume > 0))
+        add_problem(check, "enclosed volume " + std::to_string(check.volume) + " is not positive");
+    if (options.printed_volume) {
+        const double printed = *options.printed_volume;
+        if (std::fabs(check.volume - printed) > options.volume_tolerance * std::fabs(printed) + 0.005)
+            add_problem(check, "volume of the files " + std::to_string(check.volume) + " but printed " +
+                                   std::to_string(printed));
+    }
+
+    // Vertices on their spheres, or on a probe sphere.
+    const double tol = options.position_tolerance;
+    const double p = options.probe_radius;
+    for (int i = 0; i < nv; ++i) {
+        const VertexRow& v = mesh.vertices[i];
+        if (std::fabs(length(v.normal) - 1) > 0.01) add_problem(check, "vertex " + std::to_string(i + 1) + " normal is not unit");
+        const int s = v.sphere - 1;
+        if (s < 0 || s >= static_cast<int>(options.spheres.size())) {
+            add_problem(check, "vertex " + std::to_string(i + 1) + " names sphere " + std::to_string(v.sphere));
+            continue;
+        }
+        const Sphere& sphere = options.spheres[s];
+        if (std::fabs(length(minus(v.point, {sphere.x, sphere.y, sphere.z})) - sphere.r) <= tol) continue;
+        bool on_probe = false;
+        if (!options.probes.empty()) {
+            for (const Point& q : options.probes)
+                if (std::fabs(length(minus(v.point, q)) - p) <= tol) on_probe = true;
+        } else {
+            const Point q = {v.point[0] + p * v.normal[0], v.point[1] + p * v.normal[1], v.point[2] + p * v.normal[2]};
+            double gap = 1e300;
+            for (const Sphere& other : options.spheres)
+                gap = std::min(gap, length(minus(q, {other.x, other.y, other.z})) - other.r);
+            // The normal is written to three decimals: its rounding moves the probe too.
+            on_probe = std::fabs(gap - p) <= tol + 0.0018 * p;
+        }
+        if (!on_probe) add_problem(check, "vertex " + std::to_string(i + 1) + " lies on neither its sphere nor a probe");
+    }
+    return check;
+}
+
+MeshCheck check_mesh_files(const std::string& vertex_file, const std::string& face_file,
+                           const MeshCheckOptions& options) {
+    return check_mesh(read_mesh(vertex_file, face_file), options);
+}
+
+}  // namespace surface_testing
