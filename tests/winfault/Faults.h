@@ -1,7 +1,7 @@
 #pragma once
-// Processor faults made on purpose, for the reporter's tests. The compiler
-// cannot see through the volatile accesses, so each one reaches the
-// processor; the sanitizers' checks are left out of these functions, since
+// Processor faults made on purpose, for the reporter's tests. Every access
+// and every result is volatile, so the optimiser keeps each one, also when
+// the caller drops the result, and the fault reaches the processor; the sanitizers' checks are left out of these functions, since
 // they would stop the program before the fault.
 #include <cstddef>
 #include <stdexcept>
@@ -13,7 +13,7 @@ namespace faults {
 #define FAULTS_UNCHECKED [[gnu::noinline]] __attribute__((no_sanitize("address", "undefined")))
 
 FAULTS_UNCHECKED inline int read_null() {
-    int* volatile pointer = nullptr;
+    volatile int* volatile pointer = nullptr;
     return *pointer;
 }
 
@@ -30,7 +30,8 @@ FAULTS_UNCHECKED inline void write_read_only_page() {
 FAULTS_UNCHECKED inline int divide_by_zero() {
     volatile int numerator = 1;
     volatile int zero = 0;
-    return numerator / zero;
+    volatile int quotient = numerator / zero;
+    return quotient;
 }
 
 inline volatile int recursion_limit = 1 << 30;
