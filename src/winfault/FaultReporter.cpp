@@ -45,7 +45,8 @@ std::once_flag handlers_installed;
 std::atomic<long> logger_wait_ms{FaultLimits{}.logger_wait.count()};
 std::atomic<long> ending_seconds{FaultLimits{}.ending.count()};
 
-// The thread that is reporting a fault and ending the process; 0 while none is.
+// The thread that is reporting a fault and ending the process; 0 while none
+// is. Only threads with the reporter take it, and they never give it back.
 std::atomic<pid_t> reporting_thread{0};
 static_assert(std::atomic<pid_t>::is_always_lock_free);
 
@@ -129,19 +130,18 @@ void start_watchdog() {
 }
 
 void on_fault(int signal, siginfo_t* info, void* context) {
-    const int saved_errno = errno;
     const pid_t self = ::gettid();
-    pid_t reporter = 0;
-    if (!reporting_thread.compare_exchange_strong(reporter, self)) {
-        if (reporter == self) end_after_second_fault(*info, context);
-        wait_for_the_end();
-    }
+    const pid_t reporter = reporting_thread.load();
+    if (reporter == self) end_after_second_fault(*info, context);
+    if (reporter != 0) wait_for_the_end();
     if (!this_thread.installed) {
-        reporting_thread.store(0);
+        const int saved_errno = errno;
         pass_on(signal, info, context);
         errno = saved_errno;
         return;
     }
+    pid_t none = 0;
+    if (!reporting_thread.compare_exchange_strong(none, self)) wait_for_the_end();
     report_and_end(*info, context);
 }
 
