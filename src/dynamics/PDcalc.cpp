@@ -5,12 +5,14 @@
 #include "utils/par/Par.h"
 #include "utils/platform/Paths.h"
 #include "utils/platform/Process.h"
+#include "winfault/FaultReporter.h"
 
 PDcalc::PDcalc() = default;
 
 PDcalc::~PDcalc() { LOG_MESSAGE("Done."); }
 
 bool PDcalc::prepare(const std::string& config_path) {
+    winfault::install_fault_reporter(__FILE__, __LINE__);
     if constexpr (par::available)
         LOG_MESSAGE("Zelmar (MPICH) build %s %s", __DATE__, __TIME__);
     else

@@ -1,6 +1,7 @@
 #include "utils/Log.h"
 
 #include <ctime>
+#include <thread>
 
 #include "utils/File.h"
 #include "utils/Format.h"
@@ -20,6 +21,23 @@ std::string CLog::warningsAccumulator;
 std::recursive_mutex CLog::m_Mutex;
 
 namespace {
+
+// How deeply this thread is inside code that changes the logger's state (its
+// settings, streams, last message and collected lines). A fault handler reads
+// it, so it lives in the thread's static TLS block, which reading never
+// allocates.
+[[gnu::tls_model("initial-exec")]] thread_local int state_changes = 0;
+
+// Whether this thread has seized the logger after a fault.
+[[gnu::tls_model("initial-exec")]] thread_local bool seized_by_this_thread = false;
+
+class StateChange {
+public:
+    StateChange() { ++state_changes; }
+    ~StateChange() { --state_changes; }
+    StateChange(const StateChange&) = delete;
+    StateChange& operator=(const StateChange&) = delete;
+};
 
 // A null format is logged as the empty text.
 const char* const empty_format = "";
@@ -45,6 +63,7 @@ std::string time_stamp() {
 bool CLog::StartLogging(const SLogParams* params, const char* log_file_name) {
     if (params == nullptr) return false;
     std::lock_guard lock(m_Mutex);
+    const StateChange change;
     m_Params = *params;
     if (log_file_name != nullptr) {
         m_LogFile = fopen_share(log_file_name, "a+", false, false);
@@ -84,8 +103,6 @@ std::string CLog::ComposeLine(const char* location, const char* prefix, const st
 
 void CLog::WriteLocked(const char* location, const char* prefix, const char* format, va_list args) {
     const bool is_error = prefix == c_sErrorPrefix;
-    const bool is_warning = prefix == c_sWarningPrefix;
-    const bool is_message = prefix == c_sMessagePrefix;
 
     va_list for_message;
     va_copy(for_message, args);
@@ -98,6 +115,14 @@ void CLog::WriteLocked(const char* location, const char* prefix, const char* for
         std::fflush(stderr);
     }
     if (location == nullptr || format == nullptr || prefix == nullptr) return;
+    Record(location, prefix, message);
+}
+
+void CLog::Record(const char* location, const char* prefix, const std::string& message) {
+    const StateChange change;
+    const bool is_error = prefix == c_sErrorPrefix;
+    const bool is_warning = prefix == c_sWarningPrefix;
+    const bool is_message = prefix == c_sMessagePrefix;
 
     m_sLastMessage = message;
     m_sLastModule = location;
@@ -128,6 +153,7 @@ bool CLog::isLogfileOpen() {
 
 void CLog::EndLogging() {
     std::lock_guard lock(m_Mutex);
+    const StateChange change;
     Io::SetTraceHandler(stdtrace);
     if (!warningsAccumulator.empty()) {
         if (m_LogFile != nullptr) {
@@ -144,6 +170,27 @@ void CLog::EndLogging() {
         std::fputs("\n\n", m_LogFile.get());
         m_LogFile.reset();
     }
+}
+
+bool CLog::SeizeForFault(std::chrono::milliseconds wait) {
+    if (state_changes > 0) return false;
+    // Only non-blocking calls here: the caller may be a signal handler.
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    for (;;) {
+        if (m_Mutex.try_lock()) {
+            seized_by_this_thread = true;  // and the lock kept until the process ends
+            return true;
+        }
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
+void CLog::WriteSeizedError(const char* location, const char* message) {
+    if (!seized_by_this_thread) return;
+    std::string text = message != nullptr ? message : "";
+    cut_to(text, max_line);
+    Record(location, c_sErrorPrefix, text);
 }
 
 std::string CLog::LastMessage() {

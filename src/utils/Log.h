@@ -3,6 +3,7 @@
 // in the log file and, unless silenced, on the console stream. Errors are also
 // written bare to standard error at once. Warnings and errors are collected
 // and repeated when logging ends.
+#include <chrono>
 #include <cstdarg>
 #include <cstdio>
 #include <mutex>
@@ -49,12 +50,26 @@ public:
     // Repeats the collected warnings and errors and closes the log file.
     static void EndLogging();
 
+    // For a handler of processor faults, which has already written the bare
+    // error to standard error itself. Takes the logger for the rest of the
+    // process when it can be had within `wait`: never when this thread
+    // faulted while changing the logger's state (it is half-written then),
+    // nor when another thread keeps the logger longer. Once taken, the
+    // logger serves this thread alone, and the exit function's EndLogging on
+    // this thread still gets in (the lock is recursive).
+    static bool SeizeForFault(std::chrono::milliseconds wait);
+
+    // Logs `message` as an error line at `location`, as Write does but
+    // without the bare copy on standard error. Only after SeizeForFault.
+    static void WriteSeizedError(const char* location, const char* message);
+
     // The text and location tag of the last message logged.
     static std::string LastMessage();
     static std::string LastModule();
 
 private:
     static void WriteLocked(const char* location, const char* prefix, const char* format, va_list args);
+    static void Record(const char* location, const char* prefix, const std::string& message);
     static std::string ComposeLine(const char* location, const char* prefix, const std::string& message);
 
     static SLogParams m_Params;
