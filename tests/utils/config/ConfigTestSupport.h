@@ -133,8 +133,10 @@ inline void dump_node(const RealSection& node, int depth, std::string& out) {
         case SectionKind::link: out += " l:" + node.value_text(); break;
         case SectionKind::numeric: {
             out += " n:";
-            for (std::size_t i = 0; i < node.values().size(); ++i)
-                out += (i > 0 ? "," : "") + format_shortest(node.values()[i]);
+            for (std::size_t i = 0; i < node.values().size(); ++i) {
+                if (i > 0) out += ',';
+                out += format_shortest(node.values()[i]);
+            }
             break;
         }
         default: break;
