@@ -1,18 +1,24 @@
 // Feeds arbitrary bytes to the configuration reader as a top file that may
 // import a few files prepared on disk, then reads every node of the tree it
 // gives back through the Section interface. Nothing may crash, leak or hang.
+// A tree that the writer accepts must read back from the text it wrote as the
+// same tree (less the sections without any value below them, see blank()).
 #include <unistd.h>
 
 #include <cstdarg>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <string>
 
 #include "utils/Format.h"
 #include "utils/MiscIo.h"
+#include "utils/config/NumberText.h"
 #include "utils/config/Parser.h"
 #include "utils/config/RootSection.h"
 
@@ -77,6 +83,57 @@ void read_back(Section& node, Section& root) {
     }
 }
 
+// No value anywhere in the subtree. The writer skips nodes with neither
+// value nor children, so a node whose children are all skipped is written as
+// an empty section and reads back as one that is skipped next time.
+bool blank(const RealSection& node) {
+    if (node.kind() != SectionKind::plain) return false;
+    for (int i = 0; i < node.child_count(); ++i)
+        if (!blank(*node.child(i))) return false;
+    return true;
+}
+
+// The node and its subtree as text, in file order; blank nodes left out.
+void describe(const RealSection& node, int depth, std::string& out) {
+    out += std::to_string(depth) + ' ' + node.name() + ' ' + std::to_string(node.kind()) + ' ';
+    if (node.kind() == SectionKind::numeric) {
+        for (const double value : node.values()) out += format_shortest(value) + ',';
+    } else if (node.kind() != SectionKind::plain) {
+        out += node.value_text();
+    }
+    out += '|' + node.comment() + '|' + node.line_comment() + '\n';
+    for (int i = 0; i < node.child_count(); ++i) {
+        const RealSection& child = *node.child(i);
+        if (!blank(child)) describe(child, depth + 1, out);
+    }
+}
+
+std::string describe(const RootSection& root) {
+    std::string out = root.root_comment() + '|';
+    for (const auto& [name, imported] : root.imports()) out += name + ',';
+    out += '\n';
+    for (int i = 0; i < root.child_count(); ++i)
+        if (!blank(*root.child(i))) describe(*root.child(i), 0, out);
+    return out;
+}
+
+void read_settings() {
+    static const std::map<char, std::string> var_map = {{'C', "Common"}, {'M', "MPI.Process_0"}};
+    static const std::string var_order = "MEC";
+    Parser::initialize();
+    Parser::setVarMap(&var_map, &var_order);
+}
+
+void check_round_trip(RootSection& root) {
+    const std::optional<std::string> text = root.save_text("fuzz");
+    if (!text) return;
+    read_settings();
+    const std::unique_ptr<RootSection> again = Parser::import_root_text("fuzz", *text, false);
+    if (again != nullptr && describe(*again) == describe(root)) return;
+    std::fprintf(stderr, "the saved text does not read back as the same tree:\n%s\n", text->c_str());
+    std::abort();
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
@@ -89,11 +146,11 @@ extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const std::map<char, std::string> var_map = {{'C', "Common"}, {'M', "MPI.Process_0"}};
-    static const std::string var_order = "MEC";
-    Parser::initialize();
-    Parser::setVarMap(&var_map, &var_order);
+    read_settings();
     const std::string_view text(reinterpret_cast<const char*>(data), size);
-    if (std::unique_ptr<RootSection> root = Parser::import_root_text("fuzz", text, false)) read_back(*root, *root);
+    if (std::unique_ptr<RootSection> root = Parser::import_root_text("fuzz", text, false)) {
+        read_back(*root, *root);
+        check_round_trip(*root);
+    }
     return 0;
 }

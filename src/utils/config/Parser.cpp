@@ -8,7 +8,7 @@
 #include "utils/Trace.h"
 #include "utils/config/RootSection.h"
 
-Parser::Parser(std::string_view text, RootSection* root) : input_(text), root_(root) {}
+Parser::Parser(std::string_view text, RootSection* root) : input_(text), root_(root) { skip_writer_header(); }
 
 bool Parser::enter() {
     if (nesting >= max_nesting) {

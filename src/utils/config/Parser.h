@@ -59,6 +59,18 @@ public:
     // The text of the variable `name`, from the sources of the variable order.
     static std::optional<std::string> get_var_str(const std::string& name);
 
+    // ---- writing
+    // The two lines that begin every file the writer makes. The reader skips
+    // them at the very start of a file, so that a file saved again does not
+    // gather one more pair with every save.
+    static const std::string& header_line();   // "# Config 1.3 ..."
+    static const std::string& header_rule();   // "# " and 57 '-'
+    // Appends `level` tabs.
+    static void tab(std::string& out, int level);
+    // Appends each line of `comment` (lines end in '\n'; text after the last
+    // one is not written) as `level` tabs, '#', the line and '\n'.
+    static void save_comment(std::string& out, std::string_view comment, int level);
+
     // ---- state of one read
     // Empties the list of files opened and zeroes the counters.
     static void initialize();
@@ -107,6 +119,7 @@ private:
     };
 
     // ---- tokens (ParserTokens.cpp)
+    void skip_writer_header();
     int peek() const;
     int take();
     void count_line();

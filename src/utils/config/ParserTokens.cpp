@@ -30,6 +30,35 @@ void Parser::count_line() {
     if (line_ < INT_MAX) ++line_;
 }
 
+// The two header lines of a written file, when the file begins with them:
+// "# Config " and any text, then the rule line, each with its line end (a
+// CR LF pair counts as two lines, as everywhere).
+void Parser::skip_writer_header() {
+    static constexpr std::string_view first = "# Config ";
+    if (input_.substr(0, first.size()) != first) return;
+    int lines = 0;
+    // Past the line end that starts at `at`; npos when none starts there.
+    const auto past_line_end = [this, &lines](std::size_t at) -> std::size_t {
+        if (at >= input_.size() || !Symbols::is_line_end(static_cast<unsigned char>(input_[at])))
+            return std::string_view::npos;
+        ++lines;
+        if (input_[at] == '\r' && at + 1 < input_.size() && input_[at + 1] == '\n') {
+            ++lines;
+            return at + 2;
+        }
+        return at + 1;
+    };
+    const std::size_t end = input_.find_first_of(std::string_view("\r\n\0", 3));
+    if (end == std::string_view::npos || input_[end] == '\0') return;
+    std::size_t at = past_line_end(end);
+    const std::string& rule = header_rule();
+    if (input_.substr(at, rule.size()) != rule) return;
+    at = past_line_end(at + rule.size());
+    if (at == std::string_view::npos) return;
+    pos_ = at;
+    for (; lines > 0; --lines) count_line();
+}
+
 int Parser::get_token() {
     prev_token_ = token_;
     token_ = stopped_ ? end_of_input : scan();

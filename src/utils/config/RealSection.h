@@ -13,6 +13,13 @@
 
 class Parser;
 
+// The text of a file being saved, and whether an empty line is due before the
+// next node that has comment lines (after a finished node, not after "{").
+struct SaveText {
+    std::string text;
+    bool blank_line_due = false;
+};
+
 class RealSection : public virtual Section {
 public:
     RealSection(std::string name, bool read_only);
@@ -36,8 +43,10 @@ public:
     bool SetInts(const int* values, int count, const char* path) override;
     bool SetLink(const char* target, const char* path) override;
     bool SetComment(const char* text, const char* path, bool line) override;
+    bool Destroy(const char* path) override;
 
     const char* GetName(const char* path, int index) const override;
+    bool SetName(const char* new_name, const char* path, int index) override;
     Section* GetSection(const char* path, int index) override;
     int GetSecNum(const char* path) const override;
 
@@ -51,6 +60,19 @@ public:
     // then nothing is created).
     RealSection* CreateSection(const char* path);
 
+    // Removes the child `name` with its subtree and renumbers the children
+    // after it; false when this node is read-only or has no such child.
+    bool DestroySubsection(std::string name);
+
+    // Appends the node in the file format at `level` (tabs of indentation),
+    // its line comment aligned for siblings up to `width` wide, then its
+    // children. A node with neither value nor children is skipped and
+    // reported. The tree must have passed the checks of SaveCheck.h.
+    void Save(SaveText& out, int level, int width);
+    // The length of the node's line without its line comment; kept for the
+    // alignment of line comments and returned.
+    int CalcStrCLen();
+
     // The parents followed to the node without parent.
     RealSection* top();
     const RealSection* top() const;
@@ -63,6 +85,8 @@ public:
     bool read_only() const { return read_only_; }
     const std::vector<double>& values() const { return values_; }
     const std::string& value_text() const { return value_text_; }
+    const std::string& comment() const { return comment_; }
+    const std::string& line_comment() const { return line_comment_; }
     // The child numbered `index`, or null.
     const RealSection* child(int index) const;
     // The child named `name`, or null.
@@ -85,6 +109,12 @@ protected:
     // True (after the refusal is traced) when this node refuses changes.
     bool refuses(const char* format, const char* what) const;
     bool set_numbers(std::vector<double> values, const char* path);
+    // The widest line among the children, for aligning their line comments.
+    int children_width();
+    // The value as written after the name: " = ..." or nothing.
+    std::string saved_value() const;
+    // Moves the entry of `node` in this node's children to `new_name`.
+    void rename_child(RealSection& node, const std::string& new_name);
 
     std::string value_text_;       // string, literal of a single number, or link target
     std::vector<double> values_;   // numbers of a numeric node

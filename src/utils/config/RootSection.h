@@ -5,6 +5,7 @@
 // the importing file after its own.
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,19 @@ public:
     ~RootSection() override;
 
     Section* GetRoot() override { return this; }
+    // An empty path: see Config. Any other path removes a node of the file.
+    bool Destroy(const char* path) override;
+
+    bool Save() override;
+    bool SaveAs(const char* path) override;
+    bool Import(std::unique_ptr<Config>& other) override;
+    std::string GetPath() const override;
+    long GetModTime() const override;
+
+    // The whole text that SaveAs writes; none (after every problem has been
+    // reported as a reason why `shown_path` cannot be saved) when the format
+    // cannot hold the tree.
+    std::optional<std::string> save_text(const std::string& shown_path);
 
     // The file that imported this one; null for the top file.
     const RootSection* importer() const { return importer_; }
@@ -33,6 +47,13 @@ protected:
 
 private:
     friend class Parser;
+    friend class RealSection;
+
+    // Moves this file's entry in its importer to `new_name`; false (and
+    // reported) when the importer already holds a file of that name.
+    bool rename_import(const std::string& new_name);
+    // Drops nodes, value, comments and imports, and makes the tree writable.
+    void clear();
 
     // Takes `imported` under `name`, replacing an import of that name.
     void attach_import(const std::string& name, std::unique_ptr<RootSection> imported);

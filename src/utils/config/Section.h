@@ -14,6 +14,9 @@
 // default they kept. Lookups never change the tree, so several threads may
 // read one tree at the same time as long as none of them changes it.
 
+#include <memory>
+#include <string>
+
 // Kinds of value a node holds (`GetType`).
 struct SectionKind {
     static constexpr int plain = 0;    // no value
@@ -66,14 +69,47 @@ public:
     virtual bool SetLink(const char* target, const char* path) = 0;
     virtual bool SetComment(const char* text, const char* path, bool line) = 0;
 
+    // Removes the node at the path with everything below it; its later
+    // siblings move up by one number. An empty path removes this node itself
+    // (pointers to it are then dangling); a file root cannot remove itself
+    // this way, see Config.
+    virtual bool Destroy(const char* path) = 0;
+
     // Index below 0: the node's own name; otherwise the name of its child
     // numbered `index` (children are numbered 0, 1, ... in file order).
     virtual const char* GetName(const char* path, int index) const = 0;
+    // Renames the node at the path (index below 0) or its child numbered
+    // `index`. Numbers do not change. Refused when a sibling already carries
+    // the new name.
+    virtual bool SetName(const char* new_name, const char* path, int index) = 0;
     // Index below 0: the node itself; otherwise its child numbered `index`.
     virtual Section* GetSection(const char* path, int index) = 0;
     // The number of children; -1 when the node is missing.
     virtual int GetSecNum(const char* path) const = 0;
 };
 
-// The face of a tree that stands for one configuration file.
-class Config : public virtual Section {};
+// The face of a tree that stands for one configuration file. Whoever holds
+// the std::unique_ptr that ConfCreate returned owns the tree; `Destroy("")`
+// on it releases its content (nodes and imports) and leaves an empty,
+// writable tree of the same name, which its owner frees as usual. An
+// imported file removes itself from its importer with `Destroy("")`.
+class Config : public virtual Section {
+public:
+    // Writes the file that `GetPath` names; refused for a read-only tree.
+    virtual bool Save() = 0;
+    // Writes the tree to `path` in the file format (imported files only as
+    // their $import lines). The file is replaced in one step: it is either
+    // left as it was or holds the whole new text. A tree that the format
+    // cannot hold (a string with a double quote or a line end, ...) is not
+    // written at all; every such value is reported.
+    virtual bool SaveAs(const char* path) = 0;
+    // Attaches another tree as an import. On success this tree takes it over
+    // and `other` is left empty; when refused, `other` keeps it.
+    virtual bool Import(std::unique_ptr<Config>& other) = 0;
+    // The file of this tree: the root folder, the name and the default
+    // extension unless the name holds it.
+    virtual std::string GetPath() const = 0;
+    // The modification time of that file in seconds since 1970; 0 when it
+    // does not exist.
+    virtual long GetModTime() const = 0;
+};

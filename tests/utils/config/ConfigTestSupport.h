@@ -119,4 +119,42 @@ inline std::string render(const Section& section, const char* path) {
 
 inline RootSection& as_root(Config& config) { return dynamic_cast<RootSection&>(config); }
 
+// Comment text on one line: line feeds shown as "\n".
+inline std::string one_line(const std::string& text) {
+    std::string shown;
+    for (const char c : text) shown += c == '\n' ? std::string("\\n") : std::string(1, c);
+    return shown;
+}
+
+inline void dump_node(const RealSection& node, int depth, std::string& out) {
+    out += std::string(static_cast<std::size_t>(depth) * 2, ' ') + std::to_string(node.number()) + ' ' + node.name();
+    switch (node.kind()) {
+        case SectionKind::string: out += " s:" + node.value_text(); break;
+        case SectionKind::link: out += " l:" + node.value_text(); break;
+        case SectionKind::numeric: {
+            out += " n:";
+            for (std::size_t i = 0; i < node.values().size(); ++i) {
+                if (i > 0) out += ',';
+                out += format_shortest(node.values()[i]);
+            }
+            break;
+        }
+        default: break;
+    }
+    if (!node.comment().empty()) out += " comment:" + one_line(node.comment());
+    if (!node.line_comment().empty()) out += " line:" + node.line_comment();
+    out += '\n';
+    for (int i = 0; i < node.child_count(); ++i) dump_node(*node.child(i), depth + 1, out);
+}
+
+// The whole tree as text, one line per node in file order (number, name,
+// value, comments), after the comment of the file and its imports; numbers
+// in their shortest exact form, so that equal dumps mean equal values.
+inline std::string dump(const RootSection& root) {
+    std::string out = "comment:" + one_line(root.root_comment()) + '\n';
+    for (const auto& [name, imported] : root.imports()) out += "import " + name + '\n';
+    for (int i = 0; i < root.child_count(); ++i) dump_node(*root.child(i), 0, out);
+    return out;
+}
+
 }  // namespace config_testing

@@ -29,6 +29,11 @@ TEST_F(CommaLocale, NumbersAndDefaultsStayInTheCLocale) {
     double kept = 0.5;
     EXPECT_FALSE(config->GetDouble(kept, "missing"));
     EXPECT_EQ(traces(Msgtype::warning), std::vector<std::string>{"section 'missing': default value 5.000000e-01"});
+
+    ASSERT_TRUE(config->SetDouble(0.75, "z"));
+    ASSERT_TRUE(config->SaveAs("out.cfg"));
+    const std::string saved = testing_support::read_file("out.cfg");
+    EXPECT_NE(saved.find("\nx = 2.5\ny = [1.25,0.3]\nz = 0.75\n"), std::string::npos) << saved;
 }
 
 }  // namespace
