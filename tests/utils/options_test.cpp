@@ -30,7 +30,13 @@ struct Step {
 
 std::string describe(const std::vector<Step>& steps) {
     std::string text;
-    for (const Step& s : steps) text += "(" + std::to_string(s.result) + "," + s.arg + ")";
+    for (const Step& s : steps) {
+        text += '(';
+        text += std::to_string(s.result);
+        text += ',';
+        text += s.arg;
+        text += ')';
+    }
     return text;
 }
 
