@@ -1,0 +1,157 @@
+#include "utils/backup/backup.h"
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <stdexcept>
+#include <unistd.h>
+
+#include "utils/Format.h"
+#include "utils/Log.h"
+#include "utils/fopen_s.h"
+#include "utils/platform/FileReplace.h"
+
+std::vector<backup::backup_record> backup::buf_table;
+std::uint64_t backup::add_position = 0;
+bool backup::add_disabled = false;
+std::string backup::filename_prefix;
+std::string backup::prev_backup_fname;
+
+namespace {
+
+std::time_t system_clock() { return std::time(nullptr); }
+
+std::size_t stream_writer(const void* data, std::size_t size, std::FILE* file) {
+    return std::fwrite(data, 1, size, file);
+}
+
+std::atomic<backup_detail::ClockFunction> clock_function{system_clock};
+std::atomic<backup_detail::WriteFunction> write_function{stream_writer};
+
+bool write_bytes(const void* data, std::uint64_t size, std::FILE* file) {
+    return write_function.load()(data, size, file) == size;
+}
+
+bool file_exists(const std::string& name) { return ::access(name.c_str(), F_OK) == 0; }
+
+const char* reason(int error) { return error != 0 ? std::strerror(error) : "incomplete write"; }
+
+void report_failed_write(const std::string& name, int error) {
+    LOG_ERROR("failed to write backup file %s (%s); the previous backup file is kept", name.c_str(), reason(error));
+}
+
+// Closes the stream and tells whether everything buffered reached the file.
+bool close_checked(FilePtr file) { return std::fclose(file.release()) == 0; }
+
+}  // namespace
+
+void backup::init(const char* prefix) {
+    reset();
+    filename_prefix = prefix != nullptr ? prefix : "";
+}
+
+void backup::reset() {
+    buf_table.clear();
+    add_position = 0;
+    add_disabled = false;
+    filename_prefix.clear();
+    prev_backup_fname.clear();
+}
+
+void backup::add(void* address, unsigned long size, const char* /*source_file*/, int /*line*/) {
+    if (add_disabled) throw "backup::add call out of order";
+    if (address == nullptr && size > 0) throw std::invalid_argument("backup::add: a block without memory");
+    buf_table.push_back({address, size});
+    add_position += size;
+}
+
+void backup::init_complete() { add_disabled = true; }
+
+std::string backup::file_name(long step) {
+    const std::time_t now = clock_function.load()();
+    std::tm local{};
+    localtime_r(&now, &local);
+    return format("%s%02d_%02d_%04d__%02d_%02d_(%lu)_(%ld).backup", filename_prefix.c_str(), local.tm_mday,
+                  local.tm_mon + 1, local.tm_year + 1900, local.tm_hour, local.tm_min,
+                  static_cast<unsigned long>(::getpid()), step);
+}
+
+// Writes signature and blocks to `name` and forces them to disk. Failing
+// calls leave their reason in errno (0 when they give none).
+bool backup::write_file(const std::string& name) {
+    errno = 0;
+    FilePtr file = fopen_share(name, "wb+", false, true);
+    if (file == nullptr) return false;
+    if (!write_bytes(&add_position, sizeof add_position, file.get())) return false;
+    for (const backup_record& block : buf_table)
+        if (block.size > 0 && !write_bytes(block.address, block.size, file.get())) return false;
+    if (std::fflush(file.get()) != 0) return false;
+    if (!platform::sync_descriptor(::fileno(file.get()))) return false;
+    return close_checked(std::move(file));
+}
+
+bool backup::write(bool remember, long step) {
+    const std::string name = file_name(step);
+    if (file_exists(name)) {
+        LOG_WARNING("file already exists: %s", name.c_str());
+        return false;
+    }
+    const std::string temporary = name + ".tmp";
+    if (!write_file(temporary)) {
+        const int error = errno;
+        std::remove(temporary.c_str());
+        report_failed_write(name, error);
+        return false;
+    }
+    switch (platform::rename_no_replace(temporary, name)) {
+        case platform::RenameResult::renamed: break;
+        case platform::RenameResult::exists:
+            std::remove(temporary.c_str());
+            LOG_WARNING("file already exists: %s", name.c_str());
+            return false;
+        case platform::RenameResult::failed: {
+            const int error = errno;
+            std::remove(temporary.c_str());
+            report_failed_write(name, error);
+            return false;
+        }
+    }
+    platform::sync_parent_folder(name);
+
+    if (!prev_backup_fname.empty() && prev_backup_fname != name && std::remove(prev_backup_fname.c_str()) != 0 &&
+        errno != ENOENT)
+        LOG_WARNING("could not delete the previous backup file %s", prev_backup_fname.c_str());
+    prev_backup_fname = remember ? name : std::string();
+    return true;
+}
+
+void backup::read(const char* name) {
+    if (name == nullptr) throw "failed to open backup file";
+    FilePtr file = fopen_share(name, "rb", false, false);
+    if (file == nullptr) throw "failed to open backup file";
+
+    std::uint64_t stored_signature = 0;
+    if (std::fread(&stored_signature, sizeof stored_signature, 1, file.get()) != 1) {
+        if (std::ferror(file.get())) throw "failed to open backup file";
+        throw "incomplete backup file";
+    }
+    if (stored_signature != add_position) throw "incorrect backup signature";
+
+    // The whole image is read and checked first; the blocks are overwritten
+    // only once it is known to be complete.
+    std::vector<unsigned char> image(add_position);
+    if (std::fread(image.data(), 1, image.size(), file.get()) != image.size()) throw "incomplete backup file";
+    if (std::fgetc(file.get()) != EOF) throw "incorrect backup signature";  // longer than its signature says
+
+    const unsigned char* source = image.data();
+    for (const backup_record& block : buf_table) {
+        if (block.size > 0) std::memcpy(block.address, source, block.size);
+        source += block.size;
+    }
+    prev_backup_fname = name;
+}
+
+namespace backup_detail {
+void set_clock(ClockFunction clock) { clock_function = clock != nullptr ? clock : system_clock; }
+void set_writer(WriteFunction writer) { write_function = writer != nullptr ? writer : stream_writer; }
+}  // namespace backup_detail
