@@ -16,6 +16,12 @@ if(ZELMAR_SANITIZE)
   target_link_options(zelmar_flags INTERFACE -fsanitize=${_zelmar_san})
 endif()
 
+# Fuzz builds instrument every library for coverage; the fuzz targets add
+# the fuzzer's own main (tests/fuzz).
+if(ZELMAR_FUZZ)
+  target_compile_options(zelmar_flags INTERFACE -fsanitize=fuzzer-no-link)
+endif()
+
 # zelmar_add_library(<name> <folder> [SHARED])
 # One library per source folder; sources are every .cpp below the folder.
 function(zelmar_add_library name folder)

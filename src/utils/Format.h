@@ -1,5 +1,6 @@
 #pragma once
-// printf-style formatting into std::string, without a length limit.
+// printf-style formatting into std::string, without a length limit, with
+// numbers in the C locale.
 #include <cstdarg>
 #include <string>
 

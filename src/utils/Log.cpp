@@ -21,6 +21,9 @@ std::recursive_mutex CLog::m_Mutex;
 
 namespace {
 
+// A null format is logged as the empty text.
+const char* const empty_format = "";
+
 // Cuts `text` to at most `limit` bytes without splitting a UTF-8 sequence.
 void cut_to(std::string& text, std::size_t limit) {
     if (text.size() <= limit) return;
@@ -57,7 +60,7 @@ void CLog::Print(const char* source_file, int line, const char* prefix, const ch
     const std::string location = ::format("%s(%d)", file.c_str(), line);
     va_list args;
     va_start(args, format);
-    Write(location.c_str(), prefix, format != nullptr ? format : "", args);
+    Write(location.c_str(), prefix, format != nullptr ? format : empty_format, args);
     va_end(args);
 }
 

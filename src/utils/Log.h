@@ -41,8 +41,8 @@ public:
         __attribute__((format(printf, 4, 5)));
 
     // The line writer behind Print and logtrace.
-    static void Write(const char* location, const char* prefix, const char* format, va_list args)
-        __attribute__((format(printf, 3, 0)));
+    // A null format writes nothing but the bare error line (for errors).
+    static void Write(const char* location, const char* prefix, const char* format, va_list args);
 
     static bool isLogfileOpen();
 

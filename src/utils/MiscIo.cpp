@@ -34,8 +34,11 @@ bool Io::GetCommandLineOption(const char* option, const char* command_line, std:
         trace(Msgtype::error, "illegal option, strlen <= 0");
         return false;
     }
-    const std::string line = std::string(command_line) + " ";
-    const std::string needle = " " + std::string(option) + " ";
+    std::string line(command_line);
+    line += ' ';
+    std::string needle(" ");
+    needle += option;
+    needle += ' ';
     const auto found = line.find(needle);
     if (found == std::string::npos) return false;
     std::size_t pos = found + needle.size() - 1;  // at the blank after the option

@@ -9,6 +9,10 @@
 
 TraceFunction trace = stdtrace;
 
+namespace {
+const char* const empty_format = "";  // a null format is logged as the empty text
+}
+
 void stdtrace(int /*level*/, const char* format, ...) {
     va_list args;
     va_start(args, format);
@@ -25,6 +29,6 @@ void logtrace(int level, const char* format, ...) {
     else if (level == Msgtype::message) prefix = CLog::c_sMessagePrefix;
     va_list args;
     va_start(args, format);
-    CLog::Write(location.c_str(), prefix, format != nullptr ? format : "", args);
+    CLog::Write(location.c_str(), prefix, format != nullptr ? format : empty_format, args);
     va_end(args);
 }

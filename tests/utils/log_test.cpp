@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <regex>
 #include <string>
 
+#include "support/CommaLocale.h"
 #include "support/TempDir.h"
 #include "utils/Log.h"
 #include "utils/Trace.h"
@@ -174,3 +176,12 @@ TEST(Logger, SecondRunAppendsAfterTheFirst) {
 }
 
 TEST(Logger, NullParamsRefused) { EXPECT_FALSE(CLog::StartLogging(nullptr, "x.log")); }
+
+TEST(Logger, NumbersIgnoreTheProcessLocale) {
+    const testing_support::CommaLocale comma;
+    if (!comma.active()) GTEST_SKIP() << "cannot build a locale with a decimal comma";
+    SLogParams params{};
+    params.no_time = true;
+    const std::string console = with_log(params, "", [] { CLog::Print("x.cpp", 1, CLog::c_sMessagePrefix, "%.2f", 1.5); });
+    EXPECT_EQ(console, "x.cpp(1), message: 1.50\n");
+}
