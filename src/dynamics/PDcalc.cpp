@@ -6,10 +6,6 @@
 #include "utils/platform/Paths.h"
 #include "utils/platform/Process.h"
 
-PDcalc::PDcalc() = default;
-
-PDcalc::~PDcalc() { LOG_MESSAGE("Done."); }
-
 bool PDcalc::prepare(const std::string& config_path) {
     if constexpr (par::available)
         LOG_MESSAGE("Zelmar (MPICH) build %s %s", __DATE__, __TIME__);
