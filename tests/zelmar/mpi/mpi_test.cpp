@@ -49,15 +49,18 @@ TEST(MpiJob, SharedFolderLogsPerRankAndEndsWhenProcessZeroFails) {
     // at their barrier: the job must end instead of hanging.
     const auto run = mpiexec3(dir.path(), zelmar, {"-l", "run", "-m"});
     EXPECT_EQ(run.status, 1) << run.err;
-    EXPECT_EQ(files_in(dir.path()), (std::vector<std::string>{"run.0.log", "run.1.log", "run.2.log"}));
     const std::string first = normalised(read_file(dir.file("run.0.log")));
     EXPECT_TRUE(contains(first, "message: process 0 of 3\n")) << first;
     EXPECT_TRUE(contains(first, "message: running in " + root + "\n")) << first;
     EXPECT_TRUE(contains(first, "Zelmar_main.cpp(N), error: program terminated with error\n")) << first;
     EXPECT_TRUE(contains(first, "\n\nRepeating warnings/errors:\n")) << first;
-    // The others never got past their barrier.
-    EXPECT_EQ(read_file(dir.file("run.1.log")), "");
-    EXPECT_EQ(read_file(dir.file("run.2.log")), "");
+    // The others never got past their barrier; a slow one may not even have
+    // started its log when the job was ended.
+    for (const std::string& name : files_in(dir.path())) {
+        if (name == "run.0.log") continue;
+        EXPECT_TRUE(name == "run.1.log" || name == "run.2.log") << name;
+        EXPECT_EQ(read_file(dir.file(name)), "") << name;
+    }
 }
 
 TEST(MpiJob, RankFoldersMakeEveryProcessWorkAlone) {
