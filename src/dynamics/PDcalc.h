@@ -10,7 +10,7 @@
 //
 // The members are defined in the files of their area:
 //   PD_calc_create.cpp     constructor, destructor, random draws
-//   PD_calc_prepare.cpp    preparation
+//   PD_calc_prepare.cpp    preparation (prepare and calculate stand in PDcalc.cpp until then)
 //   PD_folders.cpp         output file names
 //   species/               structure and charge files, charges at pH, grids, shapes, set-up
 //   scene/                 compartments, placement, motion, collisions, electrostatic drift
@@ -26,6 +26,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 #include "dynamics/PROFILE.h"
 #include "utils/File.h"
@@ -198,3 +199,10 @@ public:
     bool mark_collisions = false; // the trajectory marks colliding pairs
     bool no_overwrite = true;     // passed to fopen_share for the output files
 };
+
+// An instance's step stamps are compared with the step counter, so they are
+// as wide as it is: runs beyond 2^31 steps keep their contact and collision
+// marks.
+static_assert(std::is_same_v<decltype(PROT::contact_step), decltype(PDcalc::step)> &&
+                  std::is_same_v<decltype(PROT::collision_step), decltype(PDcalc::step)>,
+              "step stamps are as wide as the step counter");
