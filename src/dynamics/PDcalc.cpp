@@ -7,10 +7,6 @@
 #include "utils/platform/Process.h"
 #include "winfault/FaultReporter.h"
 
-PDcalc::PDcalc() = default;
-
-PDcalc::~PDcalc() { LOG_MESSAGE("Done."); }
-
 bool PDcalc::prepare(const std::string& config_path) {
     winfault::install_fault_reporter(__FILE__, __LINE__);
     if constexpr (par::available)

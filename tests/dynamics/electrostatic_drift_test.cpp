@@ -1,0 +1,252 @@
+// The electrostatic drift and turn of one instance in the field of another.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "dynamics/PDcalc.h"
+#include "support/FixtureSpecies.h"
+
+namespace {
+
+using namespace dynamics_testing;
+
+constexpr double time_step = 1e-12;
+constexpr double e = 1.6e-19;
+
+struct Vec {
+    double x, y, z;
+};
+
+Vec cross(const Vec& a, const Vec& b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
+
+// m · v and mᵀ · v for a row-major matrix.
+Vec times(const double m[3][3], const Vec& v) {
+    return {m[0][0] * v.x + m[0][1] * v.y + m[0][2] * v.z, m[1][0] * v.x + m[1][1] * v.y + m[1][2] * v.z,
+            m[2][0] * v.x + m[2][1] * v.y + m[2][2] * v.z};
+}
+Vec transposed_times(const double m[3][3], const Vec& v) {
+    return {m[0][0] * v.x + m[1][0] * v.y + m[2][0] * v.z, m[0][1] * v.x + m[1][1] * v.y + m[2][1] * v.z,
+            m[0][2] * v.x + m[1][2] * v.y + m[2][2] * v.z};
+}
+
+// Rotation by `angle` about a coordinate axis (0 x, 1 y, 2 z).
+struct Rotation {
+    double m[3][3];
+};
+Rotation about(int axis, double angle) {
+    Rotation r{};
+    const double c = std::cos(angle), s = std::sin(angle);
+    const int a = (axis + 1) % 3, b = (axis + 2) % 3;
+    r.m[axis][axis] = 1.0;
+    r.m[a][a] = c;
+    r.m[a][b] = -s;
+    r.m[b][a] = s;
+    r.m[b][b] = c;
+    return r;
+}
+Rotation product(const Rotation& l, const Rotation& r) {
+    Rotation out{};
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j)
+            for (int k = 0; k < 3; ++k) out.m[i][j] += l.m[i][k] * r.m[k][j];
+    return out;
+}
+const Rotation identity = about(0, 0.0);
+
+// Two species in a periodic box of 10 nm: "mover" with the given charges,
+// "source" with a uniform gradient over a grid of 10 cells of 2 Å.
+class DriftTest : public ::testing::Test {
+protected:
+    void build(const std::vector<FixtureAtom>& atoms, const POINT3D& field, std::int32_t box_type = 0) {
+        add_box(engine, 5e-9, box_type);
+        FixtureOptions mover;
+        mover.name = "mover";
+        mover.atoms = atoms;
+        FixtureOptions source;
+        source.name = "source";
+        source.field = field;
+        add_species(engine, make_fixture_species(mover));
+        add_species(engine, make_fixture_species(source));
+    }
+    // Places the mover and the source and returns the drift of the mover,
+    // added to `d` and `w`.
+    void drift(const POINT3D& p_centre, const Rotation& p_rot, const POINT3D& q_centre, const Rotation& q_rot) {
+        engine.prots.clear();
+        add_instance(engine, 0, p_centre, p_rot.m);
+        add_instance(engine, 1, q_centre, q_rot.m);
+        engine.eforce_prot(d, w, engine.prots[0], engine.prots[1]);
+    }
+
+    PDcalc engine;
+    POINT3D d{0.0, 0.0, 0.0};
+    POINT3D w{0.0, 0.0, 0.0};
+};
+
+FixtureAtom charge_at(double x, double y, double z, double q) { return {{x, y, z}, 1.5e-10, q, 12.0, 0}; }
+
+// One elementary charge in a gradient along x: it moves down the gradient,
+// by Δt·e·|∇φ| / f_trans_b; off the axis it also turns.
+TEST_F(DriftTest, SingleChargeInUniformFieldHasTheMagnitudeAndSignOfTheFormula) {
+    struct Case {
+        std::string name;
+        FixtureAtom charge;
+        POINT3D field;
+        POINT3D d;
+        POINT3D w;
+    };
+    const double f = time_step * e * 1e8;  // 1.6e-23 N·s
+    const std::vector<Case> cases = {
+        {"positive charge at the centre", charge_at(0, 0, 0, 1.0), {1e8, 0, 0}, {-f / fixture_f_trans_b, 0, 0}, {0, 0, 0}},
+        {"negative charge moves up the gradient", charge_at(0, 0, 0, -1.0), {1e8, 0, 0},
+         {f / fixture_f_trans_b, 0, 0}, {0, 0, 0}},
+        {"along the long axis the friction is f_trans_a", charge_at(0, 0, 0, 1.0), {0, 0, 1e8},
+         {0, 0, -f / fixture_f_trans_a}, {0, 0, 0}},
+        // r = +y, F = −x: the torque r × F points along +z; w holds minus
+        // the turn angle about z, τ·Δt / f_rot_a.
+        {"charge off the axis turns about z", charge_at(0, 2e-10, 0, 1.0), {1e8, 0, 0},
+         {-f / fixture_f_trans_b, 0, 0}, {0, 0, -(2e-10 * f) / fixture_f_rot_a}},
+        // r = +z, F = −x: torque along −y.
+        {"charge on the long axis turns about y", charge_at(0, 0, 2e-10, 1.0), {1e8, 0, 0},
+         {-f / fixture_f_trans_b, 0, 0}, {0, (2e-10 * f) / fixture_f_rot_b, 0}},
+        // r = +y, F = −z: torque along −x.
+        {"charge off the axis turns about x", charge_at(0, 2e-10, 0, 1.0), {0, 0, 1e8},
+         {0, 0, -f / fixture_f_trans_a}, {(2e-10 * f) / fixture_f_rot_b, 0, 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        engine.model = PROFILE{};
+        d = w = POINT3D{0, 0, 0};
+        build({c.charge}, c.field);
+        drift({0, 0, 0}, identity, {0, 0, 0}, identity);
+        EXPECT_NEAR(d.x, c.d.x, 1e-12 * std::fabs(c.d.x) + 1e-30);
+        EXPECT_NEAR(d.y, c.d.y, 1e-12 * std::fabs(c.d.y) + 1e-30);
+        EXPECT_NEAR(d.z, c.d.z, 1e-12 * std::fabs(c.d.z) + 1e-30);
+        EXPECT_NEAR(w.x, c.w.x, 1e-12 * std::fabs(c.w.x) + 1e-30);
+        EXPECT_NEAR(w.y, c.w.y, 1e-12 * std::fabs(c.w.y) + 1e-30);
+        EXPECT_NEAR(w.z, c.w.z, 1e-12 * std::fabs(c.w.z) + 1e-30);
+    }
+}
+
+// Several charges and turned frames: the field of the source's body frame is
+// carried into the world and from there into the mover's body frame; each
+// charge's force and torque are summed.
+TEST_F(DriftTest, TurnedFramesCarryTheFieldIntoTheMoversBodyFrame) {
+    const POINT3D field{1.2e8, -3e7, 5e7};
+    build(default_atoms(), field);
+    struct Case {
+        std::string name;
+        Rotation p_rot;
+        Rotation q_rot;
+    };
+    const std::vector<Case> cases = {
+        {"both unturned", identity, identity},
+        {"source turned a quarter about z", identity, about(2, M_PI / 2)},
+        {"mover turned", product(about(0, 0.3), about(1, -1.1)), identity},
+        {"both turned", product(about(2, 0.7), about(0, 0.4)), product(about(1, 2.0), about(2, -0.5))},
+    };
+    const PROT_CLASS& mover = engine.model.species[0];
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        // The drift is added to what is there.
+        const POINT3D d0{1e-12, -2e-12, 3e-12};
+        const POINT3D w0{1e-5, -2e-5, 3e-5};
+        d = d0;
+        w = w0;
+        drift({1e-10, -2e-10, 0.5e-10}, c.p_rot, {0, 0, 0}, c.q_rot);
+
+        const Vec world_field = transposed_times(c.q_rot.m, {field.x, field.y, field.z});
+        const Vec body_field = times(c.p_rot.m, world_field);
+        Vec force{0, 0, 0}, torque{0, 0, 0};
+        for (const ATOM& charge : mover.charges) {
+            const double s = -time_step * e * charge.q;
+            const Vec F{body_field.x * s, body_field.y * s, body_field.z * s};
+            const Vec t = cross({charge.x, charge.y, charge.z}, F);
+            force = {force.x + F.x, force.y + F.y, force.z + F.z};
+            torque = {torque.x + t.x, torque.y + t.y, torque.z + t.z};
+        }
+        ASSERT_EQ(mover.charges.size(), 3u);
+        const auto expect_near = [](double actual, double expected) {
+            EXPECT_NEAR(actual, expected, 1e-9 * std::fabs(expected) + 1e-35);
+        };
+        expect_near(d.x - d0.x, force.x / fixture_f_trans_b);
+        expect_near(d.y - d0.y, force.y / fixture_f_trans_b);
+        expect_near(d.z - d0.z, force.z / fixture_f_trans_a);
+        expect_near(w.x - w0.x, -torque.x / fixture_f_rot_b);
+        expect_near(w.y - w0.y, -torque.y / fixture_f_rot_b);
+        expect_near(w.z - w0.z, -torque.z / fixture_f_rot_a);
+    }
+}
+
+// Where in the source's grid a charge falls: cells 1 to 8 of 10 act, the
+// outer layer and everything outside do not. A charge at the mover's centre
+// lies at x = −(source's centre) in the source's frame; cell i spans
+// [(i − 5)·2 Å, (i − 4)·2 Å).
+TEST_F(DriftTest, OnlyTheInteriorOfTheGridActs) {
+    struct Case {
+        std::string name;
+        POINT3D p_centre;
+        POINT3D q_centre;
+        std::int32_t box_type;
+        bool acts;
+    };
+    const std::vector<Case> cases = {
+        {"cell 8, the last interior cell", {0, 0, 0}, {-7e-10, 0, 0}, 0, true},
+        {"cell 9, the outer layer", {0, 0, 0}, {-9e-10, 0, 0}, 0, false},
+        {"cell 1, the first interior cell", {0, 0, 0}, {7e-10, 0, 0}, 0, true},
+        {"cell 0, the outer layer", {0, 0, 0}, {9e-10, 0, 0}, 0, false},
+        {"outer layer along z only", {0, 0, 0}, {0, 0, 9e-10}, 0, false},
+        {"outside the grid", {0, 0, 0}, {0, 3e-9, 0}, 0, false},
+        {"across the periodic boundary, 2 Å apart", {4.9e-9, 0, 0}, {-4.9e-9, 0, 0}, 0, true},
+        {"the same places in a closed box are far apart", {4.9e-9, 0, 0}, {-4.9e-9, 0, 0}, 1, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        engine.model = PROFILE{};
+        d = w = POINT3D{0, 0, 0};
+        build({charge_at(0, 0, 0, 1.0)}, {1e8, 1e8, 1e8}, c.box_type);
+        drift(c.p_centre, identity, c.q_centre, identity);
+        if (c.acts) {
+            EXPECT_DOUBLE_EQ(d.x, -time_step * e * 1e8 / fixture_f_trans_b);
+        } else {
+            EXPECT_EQ(d.x, 0.0);
+            EXPECT_EQ(d.y, 0.0);
+            EXPECT_EQ(d.z, 0.0);
+        }
+    }
+}
+
+// EF_Trans and EF_Rotate switch the drift and the turn on their own.
+TEST_F(DriftTest, SwitchesSelectDriftAndTurn) {
+    build({charge_at(0, 2e-10, 0, 1.0)}, {1e8, 0, 0});
+    struct Case {
+        bool trans, rotate;
+    };
+    for (const Case c : {Case{true, true}, Case{true, false}, Case{false, true}, Case{false, false}}) {
+        SCOPED_TRACE(std::string("EF_Trans ") + (c.trans ? "on" : "off") + ", EF_Rotate " + (c.rotate ? "on" : "off"));
+        engine.EF_Trans = c.trans;
+        engine.EF_Rotate = c.rotate;
+        d = w = POINT3D{0, 0, 0};
+        drift({0, 0, 0}, identity, {0, 0, 0}, identity);
+        EXPECT_EQ(d.x != 0.0, c.trans);
+        EXPECT_EQ(w.z != 0.0, c.rotate);
+    }
+}
+
+// A source without a grid, or with one too small to have an interior,
+// exerts nothing.
+TEST_F(DriftTest, SourceWithoutUsableGridExertsNothing) {
+    build({charge_at(0, 0, 0, 1.0)}, {1e8, 0, 0});
+    for (const int n : {0, 2}) {
+        SCOPED_TRACE(n);
+        PROT_CLASS& source = engine.model.species[1];
+        source.pot_n = n;
+        source.field.assign(static_cast<std::size_t>(n) * n * n, POINT3D{1e8, 0, 0});
+        d = w = POINT3D{0, 0, 0};
+        drift({0, 0, 0}, identity, {0, 0, 0}, identity);
+        EXPECT_EQ(d.x, 0.0);
+    }
+}
+
+}  // namespace
