@@ -67,7 +67,8 @@ struct ContactScene {
 
 void BM_residues_in_range(benchmark::State& state) {
     ContactScene scene(static_cast<int>(state.range(0)));
-    for (auto _ : state) scene.engine.residues_in_range(&scene.engine.prots[0], &scene.engine.prots[1], scene.stats.get());
+    PDcalc& engine = scene.engine;
+    for (auto _ : state) engine.residues_in_range(&engine.prots[0], &engine.prots[1], scene.stats.get());
     state.counters["contacts"] = static_cast<double>(scene.stats->total_count()) / state.iterations();
 }
 BENCHMARK(BM_residues_in_range)->Arg(60)->Arg(250)->Arg(1000);
@@ -97,7 +98,8 @@ void BM_dockpoints_test(benchmark::State& state) {
         set_points(*r.section, {{3, 15, 20, 30, 15, 20, 30}, {3}, {3, 10, 25, 30, 10, 15, 30}});
         r.section->SetInt(2, "points_required");
         engine.read_points(r);
-        for (auto _ : state) benchmark::DoNotOptimize(engine.dockpoints_test(&r, engine.prots[0], engine.prots[1], false));
+        for (auto _ : state)
+            benchmark::DoNotOptimize(engine.dockpoints_test(&r, engine.prots[0], engine.prots[1], false));
     }
     backup::reset();
 }

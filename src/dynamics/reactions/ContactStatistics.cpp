@@ -16,7 +16,9 @@ std::unique_ptr<HISTOGRAM_SAVER> make_contact_statistics(const PROT_CLASS& s, co
 bool fits_contact_statistics(const histogram& counts, const ContactOrder& order) {
     // A species without residues still has one bin per dimension, which
     // nothing counts into.
-    const auto bins = [](const PROT_CLASS& s) { return s.residues_n < 1 ? 1 : static_cast<std::int64_t>(s.residues_n); };
+    const auto bins = [](const PROT_CLASS& s) {
+        return s.residues_n < 1 ? std::int64_t{1} : static_cast<std::int64_t>(s.residues_n);
+    };
     return counts.dimension_count() == 2 && counts.bin_count(0) == bins(order.first) &&
            counts.bin_count(1) == bins(order.second);
 }

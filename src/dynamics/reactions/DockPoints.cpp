@@ -18,13 +18,11 @@ namespace {
 // in the structure file of reactant 0, one in that of reactant 1.
 constexpr int entry_values = 7;
 
-double length(const POINT3D& p) { return std::sqrt(p.x * p.x + p.y * p.y + p.z * p.z); }
-
 // Distance from a body-frame point to the nearest surface point of a species;
 // +infinity without surface points.
 double surface_distance(const PROT_CLASS& s, const POINT3D& point) {
     double best = std::numeric_limits<double>::infinity();
-    for (const POINT3D& surface : s.surf_points) best = std::min(best, length(surface - point));
+    for (const POINT3D& surface : s.surf_points) best = std::min(best, getDistance(surface, point, nullptr));
     return best;
 }
 
@@ -52,8 +50,8 @@ DOCKPOINT read_point(const Section* entry, const PROT_CLASS& A, const PROT_CLASS
     }
     point.min_dist2 = std::numeric_limits<double>::infinity();
     LOG_MESSAGE("Dockpoint: required distance %e, distance in PDB %e,\n\t%e from %s surface,\n\t%e from %s surface",
-                point.range, length(structure_a - structure_b) * 1e-10, surface_distance(A, point.a), A.name.c_str(),
-                surface_distance(B, point.b), B.name.c_str());
+                point.range, getDistance(structure_a, structure_b, nullptr) * 1e-10, surface_distance(A, point.a),
+                A.name.c_str(), surface_distance(B, point.b), B.name.c_str());
     return point;
 }
 
@@ -65,7 +63,8 @@ DOCKPOINT read_point(const Section* entry, const PROT_CLASS& A, const PROT_CLASS
 double dock_distance(const std::vector<DOCKPOINT>& points, std::int32_t required) {
     std::vector<double> bounds;
     bounds.reserve(points.size());
-    for (const DOCKPOINT& p : points) bounds.push_back(length(p.a) + length(p.b) + p.range);
+    for (const DOCKPOINT& p : points)
+        bounds.push_back(getDistance(p.a, POINT3D{}, nullptr) + getDistance(p.b, POINT3D{}, nullptr) + p.range);
     const auto kth = bounds.begin() + (required - 1);
     std::nth_element(bounds.begin(), kth, bounds.end(), std::greater<>());
     return *kth;
@@ -120,7 +119,9 @@ int PDcalc::dockpoints_test(REACTION* reaction, PROT& A, PROT& B, bool force) {
         return 0;
 
     const COMPARTMENT* c = compartment_of(model.species[static_cast<std::size_t>(A.species)]);
-    const auto distance2 = [&](const DOCKPOINT& p) { return getDistance2(p.a.fromInternal(A), p.b.fromInternal(B), c); };
+    const auto distance2 = [&](const DOCKPOINT& p) {
+        return getDistance2(p.a.fromInternal(A), p.b.fromInternal(B), c);
+    };
     std::int32_t remaining = reaction->points_required;
     bool success = false;
     for (std::size_t k = 0; k < reaction->points.size(); ++k) {

@@ -25,17 +25,16 @@ namespace {
 // Rounding must not prune a residue pair that the exact test would accept.
 constexpr double prune_slack = 1.0 + 1e-9;
 
-double length(const POINT3D& p) { return std::sqrt(p.x * p.x + p.y * p.y + p.z * p.z); }
-
 // The largest |centre| + r of a species' residues: no atom centre of the
 // species lies farther from its body origin.
 double residue_reach(const PROT_CLASS& s) {
     double reach = 0;
-    for (const RESIDUE& residue : s.residues) reach = std::max(reach, length(residue.center) + residue.r);
+    for (const RESIDUE& residue : s.residues)
+        reach = std::max(reach, getDistance(residue.center, POINT3D{}, nullptr) + residue.r);
     return reach;
 }
 
-// Whether a is within `range` of a sphere of radius r around b, with slack.
+// Whether a lies closer than `range` to b, with slack for rounding.
 bool may_reach(const POINT3D& a, const POINT3D& b, double range, const COMPARTMENT* c) {
     const double limit = range * prune_slack;
     return getDistance2(a, b, c) < limit * limit;

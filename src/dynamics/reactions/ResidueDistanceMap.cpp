@@ -64,7 +64,8 @@ void PDcalc::residues_distance_map(PROT_CLASS* A, PROT_CLASS* B, const std::opti
     const ResidueMap map = smallest_distances(*A, *B);
 
     if (residue_contact_range > 0) {
-        CLASS_PAIR& pair = model.pairs.at(pair_index(model, std::max(A->index, B->index), std::min(A->index, B->index)));
+        CLASS_PAIR& pair =
+            model.pairs.at(pair_index(model, std::max(A->index, B->index), std::min(A->index, B->index)));
         const double native_range = residue_contact_range * 1e10;
         pair.native.assign(map.cells.size(), 0);
         pair.native_n = 0;
