@@ -7,6 +7,8 @@
 // physics, charge rules at the pH, time step and step count, compartments,
 // species with their pair statistics, instances, reactions, and the filing
 // of each bimolecular reaction under its species pair.
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <ctime>

@@ -3,7 +3,6 @@
 // statistics, so each pair is taken once: the records of species a with
 // species b for a ≤ b.
 #include "dynamics/PDcalc.h"
-#include "utils/Log.h"
 
 namespace {
 
@@ -35,13 +34,4 @@ void PDcalc::save_pair_statistics() {
         if (pair.native_stats && pair.native_stats->file_name)
             pair.native_stats->save(pair.native_stats->file_name->c_str(), first, true);
     });
-}
-
-void PDcalc::histogram_name(HISTOGRAM_SAVER* saver) {
-    if (saver == nullptr) return;
-    saver->file_name = make_filename(saver->name_format, out_folder);
-    if (!saver->file_name)
-        LOG_ERROR("failed to make filename");
-    else
-        LOG_MESSAGE("writing %s ...", saver->file_name->c_str());
 }
