@@ -34,7 +34,7 @@
 
 // ---- handlers ------------------------------------------------------------------
 
-void catch_global() {
+[[noreturn]] void catch_global() {
     try {
         if (const std::exception_ptr in_flight = std::current_exception()) std::rethrow_exception(in_flight);
         LOG_ERROR("Abnormal program termination");

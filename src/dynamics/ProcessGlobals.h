@@ -20,3 +20,12 @@ extern std::atomic<bool> running_flag;
 // handler ignores interrupts (preparation and scene set-up).
 extern std::atomic<bool> delayed_ctrl_c_processing;
 static_assert(std::atomic<bool>::is_always_lock_free, "the signal handler stores to these flags");
+
+// The terminate handler installed by the preparation: logs the exception in
+// flight ("Exception: %s" for a standard one, "Unknown exception" for
+// others) and exits with status 1.
+[[noreturn]] void catch_global();
+// The handler of the interrupt and terminate signals: ignored until the
+// model run begins, then "Exiting...\n" on standard error and running_flag
+// cleared.
+void signal_callback_handler(int signal);
