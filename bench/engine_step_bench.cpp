@@ -13,7 +13,6 @@
 #include <atomic>
 #include <cmath>
 #include <cstdlib>
-#include <new>
 #include <random>
 
 #include "dynamics/PDcalc.h"
@@ -27,14 +26,13 @@ std::atomic<long> allocations{0};
 
 }  // namespace
 
-// Counts every heap allocation of the program.
-void* operator new(std::size_t size) {
+// Counts every heap allocation of the program: operator new and the C
+// library's own users of malloc alike end here.
+extern "C" void* __libc_malloc(std::size_t size);
+extern "C" void* malloc(std::size_t size) {
     allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-    throw std::bad_alloc();
+    return __libc_malloc(size);
 }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
