@@ -37,8 +37,14 @@ void PDcalc::open_reaction_logs(bool restored) {
                 LOG_MESSAGE("writing reaction log to %s", name->c_str());
                 std::setvbuf(reaction.log.get(), nullptr, _IONBF, 0);
                 // Every log starts with its header, also a restored
-                // experiment's log that was made anew.
-                if (empty_file(reaction.log.get())) std::fputs(reaction_log_header, reaction.log.get());
+                // experiment's log that was made anew. A restored log that
+                // goes on already ends with the line of the restart step,
+                // written by the save that made the restart file.
+                reaction.logged_step = -1;
+                if (empty_file(reaction.log.get()))
+                    std::fputs(reaction_log_header, reaction.log.get());
+                else if (restored)
+                    reaction.logged_step = step;
             }
         }
         if (reaction.contact_stats) {
@@ -51,7 +57,8 @@ void PDcalc::open_reaction_logs(bool restored) {
 }
 
 void PDcalc::write_reaction_log_line(REACTION& reaction) {
-    if (!reaction.log) return;
+    if (!reaction.log || reaction.logged_step == step) return;
+    reaction.logged_step = step;
     const double t = static_cast<double>(step) * TimeStep;
     std::FILE* log = reaction.log.get();
     std::fprintf(log, "%e\t%" PRId32, t, reaction.events);
