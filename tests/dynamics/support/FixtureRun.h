@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "dynamics/PDcalc.h"
-#include "support/FixtureReaction.h"
-#include "support/FixtureSpecies.h"
+#include "dynamics/support/FixtureReaction.h"
+#include "dynamics/support/FixtureSpecies.h"
 #include "utils/backup/backup.h"
 #include "utils/config/RootSection.h"
 
