@@ -121,6 +121,7 @@ void report(benchmark::State& state, int n, long allocated) {
 void BM_engine_step(benchmark::State& state) {
     const int n = static_cast<int>(state.range(0));
     Scene scene(n, neighbours);
+    scene.engine.drift_cells.assign(scene.engine.model.species[0].charges.size(), -1);
     const long before = allocations.load();
     for (auto _ : state) {
         scene.engine.step_instances();

@@ -235,6 +235,10 @@ public:
     bool no_overwrite = true;     // passed to fopen_share for the output files
 
     ContactScratch contact_scratch;  // working storage of residues_in_range
+    // Working storage of eforce_prot: the grid cell of each charge of the
+    // moving species (-1 outside the grid's interior). Sized for the largest
+    // charge list by the preparation, so the step loop does not allocate.
+    mutable std::vector<std::int32_t> drift_cells;
 };
 
 // An instance's step stamps are compared with the step counter, so they are

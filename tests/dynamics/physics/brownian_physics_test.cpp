@@ -142,21 +142,30 @@ TEST_F(BrownianPhysics, ChargedPairsDriftByCoulombsLaw) {
         PDcalc engine;
         engine.h = 2e-10;
         engine.TimeStep = 1e-10;
-        engine.T = 1e-12;  // thermal motion negligible against the drift
+        engine.T = 1e-40;  // thermal motion negligible against the drift
         engine.rng = std::make_unique<RngStream>("ecuyer");
         add_box(engine, 1e-7);
         add_species(engine, point_charge("one", c.q1, engine.h));
         add_species(engine, point_charge("two", c.q2, engine.h));
         for (CLASS_PAIR& pair : engine.model.pairs) pair.cutoff2 = 1e-16;
         // The first charge sits at a cell centre of the second's grid.
-        const double r = 20.5 * engine.h;
+        const POINT3D apart{-20.5 * engine.h, 0.5 * engine.h, 0.5 * engine.h};  // from the second to the first
         add_instance(engine, 0, {0, 0, 0});
-        add_instance(engine, 1, {r, 0, 0});
+        add_instance(engine, 1, POINT3D{0, 0, 0} - apart);
         engine.instance_step(0);
+        const double r = std::sqrt(apart.x * apart.x + apart.y * apart.y + apart.z * apart.z);
         const double k = 8.9875517873681764e9 / 78.5;
-        const double expected = -k * c.q1 * c.q2 * 1.6e-19 * 1.6e-19 * engine.TimeStep / (r * r * fixture_f_trans_b);
-        EXPECT_NEAR(engine.prots[0].x / expected, 1.0, 1e-3);
-        EXPECT_LT(std::fabs(engine.prots[0].y), 1e-3 * std::fabs(expected));
+        // The impulse over the friction across the body axis (x, y) and
+        // along it (z).
+        const POINT3D impulse = apart * (k * c.q1 * c.q2 * 1.6e-19 * 1.6e-19 * engine.TimeStep / (r * r * r));
+        const POINT3D expected{impulse.x / fixture_f_trans_b, impulse.y / fixture_f_trans_b,
+                               impulse.z / fixture_f_trans_a};
+        const double size = std::fabs(expected.x);
+        EXPECT_NEAR(engine.prots[0].x, expected.x, 1e-9 * size);
+        EXPECT_NEAR(engine.prots[0].y, expected.y, 1e-9 * size);
+        EXPECT_NEAR(engine.prots[0].z, expected.z, 1e-9 * size);
+        // Towards each other for opposite charges, apart for like ones.
+        EXPECT_EQ(engine.prots[0].x > 0, c.q1 * c.q2 < 0);
     }
 }
 
