@@ -1,0 +1,139 @@
+// The reduced surface of small configurations whose shape is known: the
+// number of components, and per component its faces, edges, free edges and
+// Euler characteristic; the checker passes over each.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "surface/Console.h"
+#include "surface/reduced/ReducedSurface.h"
+#include "surface/support/RSChecker.h"
+#include "surface/support/SphereSets.h"
+#include "surface/support/VelmeshRun.h"
+
+using surface_testing::check_reduced_surface;
+using surface_testing::RSComponentSummary;
+using surface_testing::run_of;
+using surface_testing::TestSphere;
+
+namespace {
+
+constexpr double kPi = 3.141592653589793;
+
+std::vector<TestSphere> tetrahedron(double edge, double r) {
+    const double a = edge / std::sqrt(8.0);
+    return {{a, a, a, r}, {a, -a, -a, r}, {-a, a, -a, r}, {-a, -a, a, r}};
+}
+
+std::vector<TestSphere> cube_corners(double side, double r) {
+    std::vector<TestSphere> spheres;
+    for (int n = 0; n < 8; ++n)
+        spheres.push_back({(n & 1 ? 0.5 : -0.5) * side, (n & 2 ? 0.5 : -0.5) * side, (n & 4 ? 0.5 : -0.5) * side, r});
+    return spheres;
+}
+
+// Two rings of `count` spheres, one above the other and turned by half a
+// step, around a hole the probe passes through. `jitter` moves each centre
+// by a fixed pseudo-random amount up to that much.
+std::vector<TestSphere> thick_ring(int count, double ring_radius, double height, double r, double jitter) {
+    std::vector<TestSphere> spheres;
+    for (int layer = 0; layer < 2; ++layer)
+        for (int n = 0; n < count; ++n) {
+            const double angle = 2 * kPi * (n + 0.5 * layer) / count;
+            const int seed = 7 * n + 3 * layer;
+            spheres.push_back({ring_radius * std::cos(angle) + jitter * std::sin(seed * 1.3),
+                               ring_radius * std::sin(angle) + jitter * std::sin(seed * 2.7),
+                               (layer == 0 ? height : -height) / 2 + jitter * std::sin(seed * 0.7), r});
+        }
+    return spheres;
+}
+
+// Points spread evenly over a sphere (a golden-angle spiral).
+void add_shell(std::vector<TestSphere>& spheres, int count, double radius, double r) {
+    const double golden = kPi * (3 - std::sqrt(5.0));
+    for (int n = 0; n < count; ++n) {
+        const double z = 1 - (2 * n + 1.0) / count;
+        const double ring = std::sqrt(1 - z * z);
+        spheres.push_back({radius * ring * std::cos(golden * n), radius * ring * std::sin(golden * n), radius * z, r});
+    }
+}
+
+std::vector<TestSphere> hollow_shell() {
+    std::vector<TestSphere> spheres;
+    add_shell(spheres, 80, 6.0, 1.6);
+    add_shell(spheres, 160, 8.5, 1.6);
+    return spheres;
+}
+
+struct Expected {
+    int faces;
+    int edges;
+    int free_edges;
+    int euler;  // over the fans of faces; ignored for components without faces
+    bool free_vertex;
+};
+
+struct Configuration {
+    std::string name;
+    std::vector<TestSphere> spheres;
+    double probe;
+    std::function<void(velmesh::RunState&)> options;
+    std::vector<Expected> components;
+};
+
+void all_components(velmesh::RunState& run) { run.all_components = true; }
+void free_vertices(velmesh::RunState& run) { run.free_vertices = true; }
+void defaults(velmesh::RunState&) {}
+
+TEST(ReducedSurfaceShapes, ComponentsFacesEdgesAndEulerCharacteristic) {
+    const Configuration configurations[] = {
+        {"one sphere", {{1, 2, 3, 1.8}}, 1.5, defaults, {{0, 0, 0, 0, true}}},
+        {"two spheres within reach", {{0, 0, 0, 1.5}, {4, 0, 0, 1.5}}, 1.5, defaults, {{0, 0, 1, 0, false}}},
+        {"two spheres apart", {{0, 0, 0, 1.5}, {7, 0, 0, 1.5}}, 1.5, defaults,
+         {{0, 0, 0, 0, true}, {0, 0, 0, 0, true}}},
+        {"three spheres apart with -free_vertices", {{0, 0, 0, 1.5}, {9, 0, 0, 1.5}, {0, 9, 0, 1.2}}, 1.5,
+         free_vertices, {{0, 0, 0, 0, true}, {0, 0, 0, 0, true}, {0, 0, 0, 0, true}}},
+        {"tetrahedron", tetrahedron(3.0, 1.6), 1.5, defaults, {{4, 6, 0, 2, false}}},
+        {"cube corners", cube_corners(3.0, 1.6), 1.5, defaults, {{12, 18, 0, 2, false}}},
+        {"cube corners, large probe", cube_corners(3.0, 1.6), 4.0, defaults, {{12, 18, 0, 2, false}}},
+        {"ring", thick_ring(12, 7.0, 2.0, 1.6, 0.0), 1.5, defaults, {{48, 72, 0, 0, false}}},
+        {"ring, uneven", thick_ring(12, 7.0, 2.0, 1.6, 0.15), 1.5, defaults, {{48, 72, 0, 0, false}}},
+        {"hollow shell", hollow_shell(), 1.5, defaults, {{-1, -1, 0, 2, false}}},
+        {"hollow shell with -all_components", hollow_shell(), 1.5, all_components,
+         {{-1, -1, 0, 2, false}, {-1, -1, 0, 2, false}}},
+    };
+    for (const Configuration& c : configurations) {
+        SCOPED_TRACE(c.name);
+        velmesh::RunState run = run_of(c.spheres, c.probe);
+        c.options(run);
+        surface_testing::CapturedConsole console;
+        ASSERT_EQ(velmesh::compute_reduced_surface(run), 1) << console.out() << console.err();
+        EXPECT_EQ(run.rs_failed, 0);
+        const auto check = check_reduced_surface(run);
+        EXPECT_TRUE(check.ok()) << check.report();
+        ASSERT_EQ(check.components.size(), c.components.size());
+        for (std::size_t n = 0; n < c.components.size(); ++n) {
+            const Expected& want = c.components[n];
+            const RSComponentSummary& got = check.components[n];
+            SCOPED_TRACE("component " + std::to_string(n));
+            EXPECT_EQ(got.free_vertex, want.free_vertex);
+            if (want.faces >= 0) {
+                EXPECT_EQ(got.faces, want.faces);
+            }
+            if (want.edges >= 0) {
+                EXPECT_EQ(got.edges, want.edges);
+            }
+            EXPECT_EQ(got.free_edges, want.free_edges);
+            if (got.faces > 0) {
+                EXPECT_EQ(got.euler_of_fans, want.euler);
+                EXPECT_EQ(got.euler, want.euler) << "a sphere carries two fans of faces";
+                EXPECT_EQ(got.surfaces, 1);
+            }
+        }
+    }
+}
+
+}  // namespace
