@@ -28,6 +28,24 @@ std::vector<TestSphere> tetrahedron(double edge, double r) {
     return {{a, a, a, r}, {a, -a, -a, r}, {-a, a, -a, r}, {-a, -a, a, r}};
 }
 
+// A tetrahedron, a sphere on the far side of one of its corners that only
+// that corner reaches (a free torus), and, when `twice`, the tetrahedron
+// mirrored beyond that sphere.
+std::vector<TestSphere> tetrahedra_on_a_free_torus(bool twice) {
+    std::vector<TestSphere> spheres = tetrahedron(3.0, 1.6);
+    const double corner = std::sqrt(3.0) * spheres[0].x;
+    const double u = 1 / std::sqrt(3.0);
+    const double middle = corner + 4;
+    spheres.push_back({middle * u, middle * u, middle * u, 1.6});
+    if (!twice) return spheres;
+    const double centre = middle + 4 + corner;
+    for (int n = 0; n < 4; ++n) {
+        const TestSphere& s = spheres[n];
+        spheres.push_back({centre * u - s.x, centre * u - s.y, centre * u - s.z, s.r});
+    }
+    return spheres;
+}
+
 std::vector<TestSphere> cube_corners(double side, double r) {
     std::vector<TestSphere> spheres;
     for (int n = 0; n < 8; ++n)
@@ -61,6 +79,12 @@ void add_shell(std::vector<TestSphere>& spheres, int count, double radius, doubl
     }
 }
 
+std::vector<TestSphere> thin_shell() {
+    std::vector<TestSphere> spheres;
+    add_shell(spheres, 80, 6.0, 1.6);
+    return spheres;
+}
+
 std::vector<TestSphere> hollow_shell() {
     std::vector<TestSphere> spheres;
     add_shell(spheres, 80, 6.0, 1.6);
@@ -74,6 +98,7 @@ struct Expected {
     int free_edges;
     int euler;  // over the fans of faces; ignored for components without faces
     bool free_vertex;
+    int surfaces = 1;  // face-connected pieces, when there are faces
 };
 
 struct Configuration {
@@ -97,12 +122,19 @@ TEST(ReducedSurfaceShapes, ComponentsFacesEdgesAndEulerCharacteristic) {
         {"three spheres apart with -free_vertices", {{0, 0, 0, 1.5}, {9, 0, 0, 1.5}, {0, 9, 0, 1.2}}, 1.5,
          free_vertices, {{0, 0, 0, 0, true}, {0, 0, 0, 0, true}, {0, 0, 0, 0, true}}},
         {"tetrahedron", tetrahedron(3.0, 1.6), 1.5, defaults, {{4, 6, 0, 2, false}}},
+        {"tetrahedron with a sphere on a free torus", tetrahedra_on_a_free_torus(false), 1.5, defaults,
+         {{4, 6, 1, 2, false}}},
+        {"two tetrahedra joined through free tori", tetrahedra_on_a_free_torus(true), 1.5, defaults,
+         {{8, 12, 2, 4, false, 2}}},
         {"cube corners", cube_corners(3.0, 1.6), 1.5, defaults, {{12, 18, 0, 2, false}}},
         {"cube corners, large probe", cube_corners(3.0, 1.6), 4.0, defaults, {{12, 18, 0, 2, false}}},
         {"ring", thick_ring(12, 7.0, 2.0, 1.6, 0.0), 1.5, defaults, {{48, 72, 0, 0, false}}},
         {"ring, uneven", thick_ring(12, 7.0, 2.0, 1.6, 0.15), 1.5, defaults, {{48, 72, 0, 0, false}}},
         {"hollow shell", hollow_shell(), 1.5, defaults, {{-1, -1, 0, 2, false}}},
         {"hollow shell with -all_components", hollow_shell(), 1.5, all_components,
+         {{-1, -1, 0, 2, false}, {-1, -1, 0, 2, false}}},
+        // Every sphere of the cavity lies on the outside too.
+        {"thin hollow shell with -all_components", thin_shell(), 1.5, all_components,
          {{-1, -1, 0, 2, false}, {-1, -1, 0, 2, false}}},
     };
     for (const Configuration& c : configurations) {
@@ -130,7 +162,7 @@ TEST(ReducedSurfaceShapes, ComponentsFacesEdgesAndEulerCharacteristic) {
             if (got.faces > 0) {
                 EXPECT_EQ(got.euler_of_fans, want.euler);
                 EXPECT_EQ(got.euler, want.euler) << "a sphere carries two fans of faces";
-                EXPECT_EQ(got.surfaces, 1);
+                EXPECT_EQ(got.surfaces, want.surfaces);
             }
         }
     }
