@@ -131,9 +131,12 @@ int compute_reduced_surface(RunState& run) {
     const std::array<int, 6> extreme = extreme_spheres(context);
     int free_spheres = 0;
     if (run.all_components || run.free_vertices) free_spheres = find_free_vertices(run, *context.tree);
-    if (free_spheres < run.atom_count() && !grow(context, extreme)) {
-        if (run.rs_failed == 0) run.rs_failed = kRsInconsistent;
-        return -1;
+    if (free_spheres < run.atom_count()) {
+        const bool grown = grow(context, extreme);
+        if (!grown || run.rs_failed != 0) {
+            if (run.rs_failed == 0) run.rs_failed = kRsInconsistent;
+            return -1;
+        }
     }
     for (RS_component& component : run.rs_components) clean_twin_faces(context, component);
     count_component_spheres(run);

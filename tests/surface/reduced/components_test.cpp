@@ -17,13 +17,9 @@ using surface_testing::CapturedConsole;
 using surface_testing::check_reduced_surface;
 using surface_testing::run_of;
 using surface_testing::TestSphere;
+using surface_testing::tetrahedron;
 
 namespace {
-
-std::vector<TestSphere> tetrahedron_at(double x, double y, double z) {
-    const double a = 3.0 / std::sqrt(8.0);
-    return {{x + a, y + a, z + a, 1.6}, {x + a, y - a, z - a, 1.6}, {x - a, y + a, z - a, 1.6}, {x - a, y - a, z + a, 1.6}};
-}
 
 TEST(Components, AreNotLimitedInNumber) {
     std::vector<TestSphere> spheres;
@@ -45,10 +41,10 @@ TEST(Components, AreNotLimitedInNumber) {
 TEST(Components, MergingRenumbersWhatFollows) {
     // With -all_components: the lone sphere 8 first (a free vertex), then the
     // tetrahedra of spheres 0-3, 4-7 and 9-12 in the order of their spheres.
-    std::vector<TestSphere> spheres = tetrahedron_at(0, 0, 0);
-    for (const TestSphere& s : tetrahedron_at(20, 0, 0)) spheres.push_back(s);
+    std::vector<TestSphere> spheres = tetrahedron(3.0, 1.6);
+    for (const TestSphere& s : tetrahedron(3.0, 1.6, 20)) spheres.push_back(s);
     spheres.push_back({40, 0, 0, 1.5});
-    for (const TestSphere& s : tetrahedron_at(60, 0, 0)) spheres.push_back(s);
+    for (const TestSphere& s : tetrahedron(3.0, 1.6, 60)) spheres.push_back(s);
     velmesh::RunState run = run_of(spheres, 1.5);
     run.all_components = true;
     ASSERT_EQ(velmesh::compute_reduced_surface(run), 1);
@@ -82,19 +78,6 @@ TEST(Components, MergingRenumbersWhatFollows) {
     EXPECT_TRUE(check.ok()) << check.report();
 }
 
-// Two shells of spheres around a cavity the probe fits into.
-std::vector<TestSphere> hollow_shell() {
-    std::vector<TestSphere> spheres;
-    const double golden = 3.141592653589793 * (3 - std::sqrt(5.0));
-    for (const auto& [count, radius] : {std::pair{80, 6.0}, std::pair{160, 8.5}})
-        for (int n = 0; n < count; ++n) {
-            const double z = 1 - (2 * n + 1.0) / count;
-            const double ring = std::sqrt(1 - z * z);
-            spheres.push_back({radius * ring * std::cos(golden * n), radius * ring * std::sin(golden * n), radius * z, 1.6});
-        }
-    return spheres;
-}
-
 std::set<std::array<int, 3>> faces_of(const velmesh::RS_component& component) {
     std::set<std::array<int, 3>> faces;
     for (const auto& face : component.faces) faces.insert(canonical_face(face.i, face.j, face.k));
@@ -102,7 +85,7 @@ std::set<std::array<int, 3>> faces_of(const velmesh::RS_component& component) {
 }
 
 TEST(Components, OneCavityBuildsTheCavityOnItsSpheres) {
-    const auto spheres = hollow_shell();
+    const auto spheres = surface_testing::hollow_shell(true);
     velmesh::RunState all = run_of(spheres, 1.5);
     all.all_components = true;
     ASSERT_EQ(velmesh::compute_reduced_surface(all), 1);

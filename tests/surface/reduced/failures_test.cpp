@@ -24,8 +24,7 @@ using surface_testing::TestSphere;
 
 namespace {
 
-const std::vector<TestSphere> kTetrahedron = {
-    {1.06, 1.06, 1.06, 1.6}, {1.06, -1.06, -1.06, 1.6}, {-1.06, 1.06, -1.06, 1.6}, {-1.06, -1.06, 1.06, 1.6}};
+const std::vector<TestSphere> kTetrahedron = surface_testing::tetrahedron(3.0, 1.6);
 
 TEST(ReducedSurfaceFailure, AnEdgeNoSphereClosesFailsTheStage) {
     // A face on two spheres out of each other's reach: rolling about their

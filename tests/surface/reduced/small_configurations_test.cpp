@@ -15,18 +15,15 @@
 #include "surface/support/VelmeshRun.h"
 
 using surface_testing::check_reduced_surface;
+using surface_testing::cube_corners;
+using surface_testing::hollow_shell;
 using surface_testing::RSComponentSummary;
 using surface_testing::run_of;
+using surface_testing::tetrahedron;
 using surface_testing::TestSphere;
+using surface_testing::thick_ring;
 
 namespace {
-
-constexpr double kPi = 3.141592653589793;
-
-std::vector<TestSphere> tetrahedron(double edge, double r) {
-    const double a = edge / std::sqrt(8.0);
-    return {{a, a, a, r}, {a, -a, -a, r}, {-a, a, -a, r}, {-a, -a, a, r}};
-}
 
 // A tetrahedron, a sphere on the far side of one of its corners that only
 // that corner reaches (a free torus), and, when `twice`, the tetrahedron
@@ -43,52 +40,6 @@ std::vector<TestSphere> tetrahedra_on_a_free_torus(bool twice) {
         const TestSphere& s = spheres[n];
         spheres.push_back({centre * u - s.x, centre * u - s.y, centre * u - s.z, s.r});
     }
-    return spheres;
-}
-
-std::vector<TestSphere> cube_corners(double side, double r) {
-    std::vector<TestSphere> spheres;
-    for (int n = 0; n < 8; ++n)
-        spheres.push_back({(n & 1 ? 0.5 : -0.5) * side, (n & 2 ? 0.5 : -0.5) * side, (n & 4 ? 0.5 : -0.5) * side, r});
-    return spheres;
-}
-
-// Two rings of `count` spheres, one above the other and turned by half a
-// step, around a hole the probe passes through. `jitter` moves each centre
-// by a fixed pseudo-random amount up to that much.
-std::vector<TestSphere> thick_ring(int count, double ring_radius, double height, double r, double jitter) {
-    std::vector<TestSphere> spheres;
-    for (int layer = 0; layer < 2; ++layer)
-        for (int n = 0; n < count; ++n) {
-            const double angle = 2 * kPi * (n + 0.5 * layer) / count;
-            const int seed = 7 * n + 3 * layer;
-            spheres.push_back({ring_radius * std::cos(angle) + jitter * std::sin(seed * 1.3),
-                               ring_radius * std::sin(angle) + jitter * std::sin(seed * 2.7),
-                               (layer == 0 ? height : -height) / 2 + jitter * std::sin(seed * 0.7), r});
-        }
-    return spheres;
-}
-
-// Points spread evenly over a sphere (a golden-angle spiral).
-void add_shell(std::vector<TestSphere>& spheres, int count, double radius, double r) {
-    const double golden = kPi * (3 - std::sqrt(5.0));
-    for (int n = 0; n < count; ++n) {
-        const double z = 1 - (2 * n + 1.0) / count;
-        const double ring = std::sqrt(1 - z * z);
-        spheres.push_back({radius * ring * std::cos(golden * n), radius * ring * std::sin(golden * n), radius * z, r});
-    }
-}
-
-std::vector<TestSphere> thin_shell() {
-    std::vector<TestSphere> spheres;
-    add_shell(spheres, 80, 6.0, 1.6);
-    return spheres;
-}
-
-std::vector<TestSphere> hollow_shell() {
-    std::vector<TestSphere> spheres;
-    add_shell(spheres, 80, 6.0, 1.6);
-    add_shell(spheres, 160, 8.5, 1.6);
     return spheres;
 }
 
@@ -130,11 +81,11 @@ TEST(ReducedSurfaceShapes, ComponentsFacesEdgesAndEulerCharacteristic) {
         {"cube corners, large probe", cube_corners(3.0, 1.6), 4.0, defaults, {{12, 18, 0, 2, false}}},
         {"ring", thick_ring(12, 7.0, 2.0, 1.6, 0.0), 1.5, defaults, {{48, 72, 0, 0, false}}},
         {"ring, uneven", thick_ring(12, 7.0, 2.0, 1.6, 0.15), 1.5, defaults, {{48, 72, 0, 0, false}}},
-        {"hollow shell", hollow_shell(), 1.5, defaults, {{-1, -1, 0, 2, false}}},
-        {"hollow shell with -all_components", hollow_shell(), 1.5, all_components,
+        {"hollow shell", hollow_shell(true), 1.5, defaults, {{-1, -1, 0, 2, false}}},
+        {"hollow shell with -all_components", hollow_shell(true), 1.5, all_components,
          {{-1, -1, 0, 2, false}, {-1, -1, 0, 2, false}}},
         // Every sphere of the cavity lies on the outside too.
-        {"thin hollow shell with -all_components", thin_shell(), 1.5, all_components,
+        {"thin hollow shell with -all_components", hollow_shell(false), 1.5, all_components,
          {{-1, -1, 0, 2, false}, {-1, -1, 0, 2, false}}},
     };
     for (const Configuration& c : configurations) {

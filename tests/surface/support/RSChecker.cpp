@@ -9,6 +9,8 @@
 #include <sstream>
 #include <unordered_map>
 
+#include "surface/support/UnionFind.h"
+
 namespace surface_testing {
 
 namespace {
@@ -35,28 +37,6 @@ Point unit(const Point& a) {
     return l > 0 ? times(1 / l, a) : a;
 }
 Point point(const velmesh::Vec3& v) { return {v.x, v.y, v.z}; }
-
-class UnionFind {
-public:
-    explicit UnionFind(int n) : parent_(n) { std::iota(parent_.begin(), parent_.end(), 0); }
-    int find(int a) {
-        while (parent_[a] != a) a = parent_[a] = parent_[parent_[a]];
-        return a;
-    }
-    void join(int a, int b) {
-        a = find(a);
-        b = find(b);
-        if (a != b) parent_[std::max(a, b)] = std::min(a, b);
-    }
-    int groups(const std::vector<int>& members) {
-        std::set<int> roots;
-        for (const int m : members) roots.insert(find(m));
-        return static_cast<int>(roots.size());
-    }
-
-private:
-    std::vector<int> parent_;
-};
 
 // The spheres in cells of a uniform grid, for the spheres near a point.
 class SphereGrid {

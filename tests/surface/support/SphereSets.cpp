@@ -9,6 +9,12 @@
 
 namespace surface_testing {
 
+namespace {
+
+constexpr double kPi = 3.141592653589793;
+
+}  // namespace
+
 velmesh::RunState run_of(const std::vector<TestSphere>& spheres, double probe_radius) {
     velmesh::RunState run;
     run.probe_radius = static_cast<float>(probe_radius);
@@ -28,7 +34,7 @@ velmesh::RunState run_of(const std::vector<TestSphere>& spheres, double probe_ra
 std::vector<TestSphere> random_cluster(int count, unsigned seed, double volume_per_sphere, double r_low, double r_high,
                                        double gap) {
     std::mt19937 rng(seed);
-    const double ball = std::cbrt(3 * volume_per_sphere * count / (4 * 3.141592653589793));
+    const double ball = std::cbrt(3 * volume_per_sphere * count / (4 * kPi));
     std::uniform_real_distribution<double> coordinate(-ball, ball);
     std::uniform_real_distribution<double> radius(r_low, r_high);
     // Centres on a grid of cells one gap wide, to keep them apart quickly.
@@ -53,6 +59,47 @@ std::vector<TestSphere> random_cluster(int count, unsigned seed, double volume_p
         grid[(cx * cells + cy) * cells + cz].push_back(static_cast<int>(spheres.size()));
         spheres.push_back(s);
     }
+    return spheres;
+}
+
+std::vector<TestSphere> tetrahedron(double edge, double r, double x, double y, double z) {
+    const double a = edge / std::sqrt(8.0);
+    return {{x + a, y + a, z + a, r}, {x + a, y - a, z - a, r}, {x - a, y + a, z - a, r}, {x - a, y - a, z + a, r}};
+}
+
+std::vector<TestSphere> cube_corners(double side, double r) {
+    std::vector<TestSphere> spheres;
+    for (int n = 0; n < 8; ++n)
+        spheres.push_back({(n & 1 ? 0.5 : -0.5) * side, (n & 2 ? 0.5 : -0.5) * side, (n & 4 ? 0.5 : -0.5) * side, r});
+    return spheres;
+}
+
+std::vector<TestSphere> thick_ring(int count, double ring_radius, double height, double r, double jitter) {
+    std::vector<TestSphere> spheres;
+    for (int layer = 0; layer < 2; ++layer)
+        for (int n = 0; n < count; ++n) {
+            const double angle = 2 * kPi * (n + 0.5 * layer) / count;
+            const int seed = 7 * n + 3 * layer;
+            spheres.push_back({ring_radius * std::cos(angle) + jitter * std::sin(seed * 1.3),
+                               ring_radius * std::sin(angle) + jitter * std::sin(seed * 2.7),
+                               (layer == 0 ? height : -height) / 2 + jitter * std::sin(seed * 0.7), r});
+        }
+    return spheres;
+}
+
+void add_shell(std::vector<TestSphere>& spheres, int count, double radius, double r) {
+    const double golden = kPi * (3 - std::sqrt(5.0));
+    for (int n = 0; n < count; ++n) {
+        const double z = 1 - (2 * n + 1.0) / count;
+        const double ring = std::sqrt(1 - z * z);
+        spheres.push_back({radius * ring * std::cos(golden * n), radius * ring * std::sin(golden * n), radius * z, r});
+    }
+}
+
+std::vector<TestSphere> hollow_shell(bool covered) {
+    std::vector<TestSphere> spheres;
+    add_shell(spheres, 80, 6.0, 1.6);
+    if (covered) add_shell(spheres, 160, 8.5, 1.6);
     return spheres;
 }
 
