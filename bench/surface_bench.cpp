@@ -139,7 +139,11 @@ void reduced_surface(benchmark::State& state, const std::vector<surface_testing:
 void BM_reduced_surface_cluster(benchmark::State& state) {
     reduced_surface(state, surface_testing::random_cluster(static_cast<int>(state.range(0)), 17));
 }
-BENCHMARK(BM_reduced_surface_cluster)->Args({1000, 0})->Args({5000, 0})->Args({5000, 1})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_reduced_surface_cluster)
+    ->Args({1000, 0})
+    ->Args({5000, 0})
+    ->Args({5000, 1})
+    ->Unit(benchmark::kMillisecond);
 
 // Heat-labile enterotoxin IIb, 5469 heavy atoms.
 void BM_reduced_surface_protein(benchmark::State& state) {

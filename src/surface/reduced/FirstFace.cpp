@@ -49,24 +49,29 @@ bool torus_of(const RSContext& context, int a, int b, Torus& torus) {
                                 torus) == 0;
 }
 
-// The spheres near a's torus with b come from a's own neighbours (see
-// RSContext::near); one too far from the torus circle to touch it is passed
-// over.
-bool may_touch_circle(const RSContext& context, const Torus& torus, int c) {
-    const double reach = torus.radius + context.p + context.radius(c);
-    return squared_distance(torus.centre, context.centre(c)) <= reach * reach;
+// The spheres that can touch the circle of a's torus with b, in the order of
+// a's neighbours (see RSContext::near): the third spheres of its faces and
+// all that can block a probe on it.
+std::span<const int> near_circle(RSContext& context, int a, const Torus& torus) {
+    std::vector<int>& found = context.near_circle;
+    found.clear();
+    for (const int c : context.near(a)) {
+        const double reach = torus.radius + context.p + context.radius(c);
+        if (squared_distance(torus.centre, context.centre(c)) <= reach * reach) found.push_back(c);
+    }
+    return found;
 }
 
 bool marked(const RSContext& context, int sphere) { return context.run.atoms[sphere].no_rs_edge != 0; }
 
-// The first free position of (a, b, c) over a's neighbours c that the
-// filter accepts.
+// The first free position of (a, b, c) over the spheres c near the circle
+// that the filter accepts.
 template <class Accept>
-std::optional<FaceCandidate> face_on_torus(RSContext& context, int a, int b, const Torus& torus,
-                                           std::span<const int> near, Accept accept) {
+std::optional<FaceCandidate> face_on_torus(RSContext& context, int a, int b, const Torus& torus, Accept accept) {
+    const std::span<const int> near = near_circle(context, a, torus);
     OrientedPositions at;
     for (const int c : near) {
-        if (c == a || c == b || !accept(c) || !may_touch_circle(context, torus, c)) continue;
+        if (c == a || c == b || !accept(c)) continue;
         if (!oriented_positions(context, torus, a, b, c, at)) continue;
         if (context.probe_is_free(at.first, near, a, b, c)) return face_at_first(a, b, c, at);
         if (context.probe_is_free(at.second, near, a, b, c)) return face_at_second(a, b, c, at);
@@ -83,8 +88,7 @@ std::optional<FaceCandidate> find_first_rs_face(RSContext& context, int a) {
         if (b == a || marked(context, b)) continue;
         refuse_identical_centres(context, "find_first_rs_face", a, b);
         if (!torus_of(context, a, b, torus)) continue;
-        if (auto face = face_on_torus(context, a, b, torus, near, [&](int c) { return !marked(context, c); }))
-            return face;
+        if (auto face = face_on_torus(context, a, b, torus, [&](int c) { return !marked(context, c); })) return face;
     }
     return std::nullopt;
 }
@@ -101,12 +105,13 @@ std::optional<FaceCandidate> find_first_rs_face_external(RSContext& context, int
     for (const int b : context.order) {
         refuse_identical_centres(context, "find_first_rs_face_external", a, b);
         if (!torus_of(context, a, b, torus)) continue;
-        for (const int c : near) {
-            if (c == a || c == b || !may_touch_circle(context, torus, c)) continue;
+        const std::span<const int> circle = near_circle(context, a, torus);
+        for (const int c : circle) {
+            if (c == a || c == b) continue;
             if (!oriented_positions(context, torus, a, b, c, at)) continue;
             const FaceCandidate face =
                 at.first.x <= at.second.x ? face_at_first(a, b, c, at) : face_at_second(a, b, c, at);
-            if (context.probe_is_free(face.probe, near, a, b, c)) return face;
+            if (context.probe_is_free(face.probe, circle, a, b, c)) return face;
         }
     }
     return std::nullopt;
@@ -119,17 +124,17 @@ std::optional<FaceCandidate> find_first_rs_face_cavity(RSContext& context, std::
     refuse_identical_centres(context, "find_first_rs_face_cavity", a, b);
     Torus torus;
     if (!torus_of(context, a, b, torus)) return std::nullopt;
-    const std::span<const int> near = context.near(a);
     if (spheres.size() == 2)
-        return face_on_torus(context, a, b, torus, near,
+        return face_on_torus(context, a, b, torus,
                              [&](int c) { return context.run.atoms[c].component_number == kNoComponent; });
     const int c = spheres[2];
     refuse_identical_centres(context, "find_first_rs_face_cavity", a, c);
     refuse_identical_centres(context, "find_first_rs_face_cavity", b, c);
     OrientedPositions at;
     if (!oriented_positions(context, torus, a, b, c, at)) return std::nullopt;
-    if (context.probe_is_free(at.first, near, a, b, c)) return face_at_first(a, b, c, at);
-    if (context.probe_is_free(at.second, near, a, b, c)) return face_at_second(a, b, c, at);
+    const std::span<const int> circle = near_circle(context, a, torus);
+    if (context.probe_is_free(at.first, circle, a, b, c)) return face_at_first(a, b, c, at);
+    if (context.probe_is_free(at.second, circle, a, b, c)) return face_at_second(a, b, c, at);
     return std::nullopt;
 }
 
@@ -141,11 +146,15 @@ void find_free_faces_above(RSContext& context, int a, const std::function<void(c
         if (b <= a) continue;
         refuse_identical_centres(context, "find_first_rs_face", a, b);
         if (!torus_of(context, a, b, torus)) continue;
-        for (const int c : near) {
-            if (c <= a || c == b || !may_touch_circle(context, torus, c)) continue;
+        // A list of its own: `take` may search again.
+        const std::span<const int> found = near_circle(context, a, torus);
+        std::vector<int>& circle = context.near_sweep;
+        circle.assign(found.begin(), found.end());
+        for (const int c : circle) {
+            if (c <= a || c == b) continue;
             if (!oriented_positions(context, torus, a, b, c, at)) continue;
-            if (context.probe_is_free(at.first, near, a, b, c)) take(face_at_first(a, b, c, at));
-            if (context.probe_is_free(at.second, near, a, b, c)) take(face_at_second(a, b, c, at));
+            if (context.probe_is_free(at.first, circle, a, b, c)) take(face_at_first(a, b, c, at));
+            if (context.probe_is_free(at.second, circle, a, b, c)) take(face_at_second(a, b, c, at));
         }
     }
 }

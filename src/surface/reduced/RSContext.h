@@ -66,6 +66,8 @@ public:
 
     // Reusable lists, one per nesting level of the searches.
     std::vector<int> near_free_edges;
+    std::vector<int> near_circle;
+    std::vector<int> near_sweep;
     std::vector<int> order;
 
 private:

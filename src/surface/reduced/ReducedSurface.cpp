@@ -66,13 +66,15 @@ bool build_component(RSContext& context, const FaceCandidate& first) {
 // Step of the driver with -one_cavity: the component on the given spheres.
 std::optional<FaceCandidate> cavity_face(RSContext& context) {
     RunState& run = context.run;
-    const int count = std::min<int>(run.one_cavity_count, kMostCavitySpheres);
-    const std::span<const int> given(run.one_cavity_atoms.data(), static_cast<std::size_t>(std::max(count, 0)));
+    const int listed = static_cast<int>(run.one_cavity_atoms.size());
+    const int count = std::clamp(std::min(run.one_cavity_count, listed), 0, kMostCavitySpheres);
+    const std::span<const int> given(run.one_cavity_atoms.data(), static_cast<std::size_t>(count));
     std::optional<FaceCandidate> face;
     if (count == 1) face = find_first_rs_face_external(context, given[0]);
     if (count >= 2) face = find_first_rs_face_cavity(context, given);
     if (!face) {
-        const auto index = [&](int n) { return n < static_cast<int>(run.one_cavity_atoms.size()) ? run.one_cavity_atoms[n] : 0; };
+        // The record holds three indices, 0 where none was given.
+        const auto index = [&](int n) { return n < listed ? run.one_cavity_atoms[n] : 0; };
         print_out("    Couldn't find first face with %d atoms %d %d %d trying -all option\n", run.one_cavity_count,
                   index(0), index(1), index(2));
     }

@@ -70,7 +70,8 @@ void remove_pair(RSContext& context, RS_component& component, RS_face& face, RS_
 }
 
 int shared_edges(const RS_face& a, const RS_face& b) {
-    return static_cast<int>(std::count_if(a.edges.begin(), a.edges.end(), [&](const RS_edge* e) { return holds(b, e); }));
+    const auto in_b = [&](const RS_edge* e) { return holds(b, e); };
+    return static_cast<int>(std::count_if(a.edges.begin(), a.edges.end(), in_b));
 }
 
 }  // namespace

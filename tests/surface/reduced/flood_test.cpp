@@ -96,7 +96,8 @@ TEST(Flood, GrowsAProteinOnASmallStack) {
     // goes more than 4000 faces deep: as one call per level it would need
     // more than this stack.
     constexpr std::size_t kStack = 256 * 1024;
-    velmesh::RunState run = run_of(surface_testing::read_spheres(std::string(ZELMAR_FIXTURES) + "/spheres/1tii.xyz"), 1.5);
+    const std::string protein = std::string(ZELMAR_FIXTURES) + "/spheres/1tii.xyz";
+    velmesh::RunState run = run_of(surface_testing::read_spheres(protein), 1.5);
     SmallStackRun job{&run};
     pthread_attr_t attributes;
     ASSERT_EQ(pthread_attr_init(&attributes), 0);

@@ -80,7 +80,9 @@ private:
         return {static_cast<long>(std::floor(p[0] / cell_)), static_cast<long>(std::floor(p[1] / cell_)),
                 static_cast<long>(std::floor(p[2] / cell_))};
     }
-    static long key(const std::array<long, 3>& c) { return (c[0] * 73856093L) ^ (c[1] * 19349663L) ^ (c[2] * 83492791L); }
+    static long key(const std::array<long, 3>& c) {
+        return (c[0] * 73856093L) ^ (c[1] * 19349663L) ^ (c[2] * 83492791L);
+    }
 
     const RunState& run_;
     double cell_ = 1;
@@ -202,7 +204,8 @@ private:
             if (face.edge_orientations[slot] != (edge->i == a ? 1 : 0))
                 problem("face %d: orientation of slot %d is %d", face.id, slot, face.edge_orientations[slot]);
             if (edge->face1 != &face && edge->face2 != &face)
-                problem("face %d (%d %d %d): its edge in slot %d does not name it", face.id, face.i, face.j, face.k, slot);
+                problem("face %d (%d %d %d): its edge in slot %d does not name it", face.id, face.i, face.j, face.k,
+                        slot);
         }
         const Point ci = centre(face.i), cj = centre(face.j), ck = centre(face.k);
         const Point normal = unit(cross(minus(cj, ci), minus(ck, cj)));
@@ -293,7 +296,8 @@ private:
             return;
         }
         const double c = std::cos(edge.angle), s = std::sin(edge.angle);
-        const Point turned = plus(plus(times(c, from), times(s, cross(axis, from))), times(dot(axis, from) * (1 - c), axis));
+        const Point turned =
+            plus(plus(times(c, from), times(s, cross(axis, from))), times(dot(axis, from) * (1 - c), axis));
         if (distance(turned, to) > 100 * tol_)
             problem("edge %d-%d: angle %f does not turn face %d's probe into face %d's", edge.i, edge.j, edge.angle,
                     edge.face1->id, edge.face2->id);
@@ -469,7 +473,8 @@ std::vector<FreeProbe> all_free_probes(const velmesh::RunState& run) {
                                               grid.centre(c), grid.radius(c) + p, probes);
                 for (int n = 0; n < count; ++n) {
                     if (grid.clash(probes[n], 0.00001, a, b, c) >= 0) continue;
-                    const Point normal = cross(minus(grid.centre(b), grid.centre(a)), minus(grid.centre(c), grid.centre(b)));
+                    const Point normal =
+                        cross(minus(grid.centre(b), grid.centre(a)), minus(grid.centre(c), grid.centre(b)));
                     const bool forwards = dot(minus(probes[n], grid.centre(a)), normal) >= 0;
                     found.push_back({forwards ? canonical_face(a, b, c) : canonical_face(a, c, b), probes[n]});
                 }

@@ -52,8 +52,9 @@ std::vector<TestSphere> random_cluster(int count, unsigned seed, double volume_p
                 for (int dz = -1; dz <= 1 && apart; ++dz)
                     for (const int t : grid[((cx + dx) * cells + cy + dy) * cells + cz + dz]) {
                         const TestSphere& o = spheres[t];
-                        if ((o.x - s.x) * (o.x - s.x) + (o.y - s.y) * (o.y - s.y) + (o.z - s.z) * (o.z - s.z) < gap * gap)
-                            apart = false;
+                        const double dx = o.x - s.x, dy = o.y - s.y, dz = o.z - s.z;
+                        const double d2 = dx * dx + dy * dy + dz * dz;
+                        if (d2 < gap * gap) apart = false;
                     }
         if (!apart) continue;
         grid[(cx * cells + cy) * cells + cz].push_back(static_cast<int>(spheres.size()));
