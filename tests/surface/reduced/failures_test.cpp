@@ -1,7 +1,8 @@
 // How the reduced surface reports what goes wrong: an edge it cannot close
 // or finds closed already fails the stage with status 1 and grows the
-// spheres concerned; identical centres end the run; no spheres at all is
-// the fatal 0.
+// spheres concerned; identical centres and a missing component end the run;
+// a sphere inside another is passed over with a warning; no spheres at all
+// is the fatal 0.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -13,6 +14,7 @@
 #include "surface/reduced/FaceCreation.h"
 #include "surface/reduced/FirstFace.h"
 #include "surface/reduced/Flood.h"
+#include "surface/reduced/FreeEdges.h"
 #include "surface/reduced/RSContext.h"
 #include "surface/reduced/ReducedSurface.h"
 #include "surface/support/SphereSets.h"
@@ -96,12 +98,22 @@ struct IdenticalCase {
     std::string message;
 };
 
+std::vector<TestSphere> tetrahedron_and(std::vector<TestSphere> more) {
+    std::vector<TestSphere> spheres = kTetrahedron;
+    spheres.insert(spheres.end(), more.begin(), more.end());
+    return spheres;
+}
+
 TEST(ReducedSurfaceFailure, IdenticalCentresEndTheRun) {
     const IdenticalCase cases[] = {
         {"outside search", {{0, 0, 0, 1.5}, {0, 0, 0, 1.5}, {2, 0, 0, 1.5}}, false, {},
          "ERROR: find_first_rs_face_external: atoms 0 and 1 have identical centers \n"},
         {"cavity search", {{5, 0, 0, 1.5}, {0, 0, 0, 1.5}, {0, 0, 0, 1.2}, {2, 0, 0, 1.5}}, false, {1, 2},
          "ERROR: find_first_rs_face_cavity: atoms 1 and 2 have identical centers \n"},
+        // The outside comes from the tetrahedron; the spheres left over are
+        // searched in order.
+        {"search from a sphere left over", tetrahedron_and({{20, 0, 0, 1.5}, {20, 0, 0, 1.5}, {22, 0, 0, 1.5}}), true,
+         {}, "ERROR: find_first_rs_face: atoms 4 and 5 have identical centers \n"},
     };
     for (const IdenticalCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -119,6 +131,40 @@ TEST(ReducedSurfaceFailure, IdenticalCentresEndTheRun) {
         }
         EXPECT_EQ(console.err(), c.message);
     }
+}
+
+TEST(ReducedSurfaceFailure, FreeEdgesAroundASphereWithATwinEndTheRun) {
+    velmesh::RunState run = run_of({{0, 0, 0, 1.5}, {0, 0, 0, 1.5}}, 1.5);
+    velmesh::RSContext context(run);
+    velmesh::RS_component* none = nullptr;
+    CapturedConsole console;
+    EXPECT_THROW(velmesh::find_free_edges(context, 0, none), velmesh::RunExit);
+    EXPECT_EQ(console.err(), "ERROR: find_free_edges: atoms 0 and 1 have identical centers \n");
+}
+
+TEST(ReducedSurfaceFailure, ASphereInsideAnotherIsPassedOverWithAWarning) {
+    velmesh::RunState run = run_of({{0, 0, 0, 3.0}, {0.5, 0, 0, 1.0}, {5, 0, 0, 1.0}}, 1.5);
+    velmesh::RSContext context(run);
+    velmesh::RS_component* none = nullptr;
+    CapturedConsole console;
+    EXPECT_EQ(velmesh::find_free_edges(context, 0, none), 1);
+    EXPECT_EQ(console.out(), "WARNING: atoms 1 is completely inside atom 0\n");
+    ASSERT_NE(none, nullptr);
+    EXPECT_EQ(none->free_edges.first()->j, 2);
+}
+
+TEST(ReducedSurfaceFailure, AMissingComponentEndsTheRun) {
+    velmesh::RunState run = run_of(kTetrahedron, 1.5);
+    ASSERT_EQ(velmesh::compute_reduced_surface(run), 1);
+    EXPECT_EQ(&velmesh::rs_component_by_number(run, 0), run.rs_components.first());
+    CapturedConsole console;
+    try {
+        velmesh::rs_component_by_number(run, 1);
+        ADD_FAILURE() << "the run goes on";
+    } catch (const velmesh::RunExit& exit) {
+        EXPECT_EQ(exit.status, 1);
+    }
+    EXPECT_EQ(console.err(), "RS component 1 not found\n");
 }
 
 TEST(ReducedSurfaceFailure, NoSpheresIsFatal) {
