@@ -152,23 +152,41 @@ int PDcalc::collision3D_residues(PROT* p, PROT* q) {
                              residues_reach(B.residues) + margin);
     const ATOM* a_atoms = A.atoms.data();
     const ATOM* b_atoms = B.atoms.data();
-    const auto atom_count = [](const PROT_CLASS& s) { return static_cast<std::int32_t>(s.atoms.size()); };
+    const auto a_count = static_cast<std::int32_t>(A.atoms.size());
+    const auto b_count = static_cast<std::int32_t>(B.atoms.size());
 
+    // The atoms of the current residue of A, moved once for all residues of
+    // B it meets (residues of more atoms are moved atom by atom).
+    constexpr std::int32_t cached_atoms = 64;
+    POINT3D moved[cached_atoms];
     for (const RESIDUE& a : A.residues) {
         if (filter.out_of_reach(a.center, a.r)) continue;
         const POINT3D a_centre = mover.move(a.center);
+        const std::int32_t a_first = std::max(a.first, 0);
+        const std::int32_t a_last = std::min(a.last, a_count - 1);
+        const bool cache = a_last - a_first < cached_atoms;
+        bool cached = false;
         for (const RESIDUE& b : B.residues) {
             const double reach = margin + a.r + b.r;
             if (!(distance2(a_centre, b.center) < reach * reach)) continue;
-            const std::int32_t a_last = std::min(a.last, atom_count(A) - 1);
-            const std::int32_t b_last = std::min(b.last, atom_count(B) - 1);
-            for (std::int32_t i = std::max(a.first, 0); i <= a_last; ++i) {
+            if (cache && !cached) {
+                for (std::int32_t i = a_first; i <= a_last; ++i)
+                    moved[i - a_first] = mover.move(POINT3D{a_atoms[i].x, a_atoms[i].y, a_atoms[i].z});
+                cached = true;
+            }
+            const std::int32_t b_first = std::max(b.first, 0);
+            const std::int32_t b_last = std::min(b.last, b_count - 1);
+            for (std::int32_t i = a_first; i <= a_last; ++i) {
                 const ATOM& ai = a_atoms[i];
-                const POINT3D moved = mover.move(POINT3D{ai.x, ai.y, ai.z});
-                for (std::int32_t j = std::max(b.first, 0); j <= b_last; ++j) {
+                const POINT3D mi = cache ? moved[i - a_first] : mover.move(POINT3D{ai.x, ai.y, ai.z});
+                // No atom of b reaches farther than its sphere and the
+                // largest atom radius.
+                const double b_reach = ai.r + margin / 2 + b.r;
+                if (!(distance2(mi, b.center) < b_reach * b_reach)) continue;
+                for (std::int32_t j = b_first; j <= b_last; ++j) {
                     const ATOM& bj = b_atoms[j];
                     const double limit = ai.r + bj.r;
-                    if (distance2(POINT3D{bj.x, bj.y, bj.z}, moved) < limit * limit) return 1;
+                    if (distance2(POINT3D{bj.x, bj.y, bj.z}, mi) < limit * limit) return 1;
                 }
             }
         }

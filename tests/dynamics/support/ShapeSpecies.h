@@ -127,16 +127,21 @@ inline PROT_CLASS make_shape_species(const std::vector<ShapeAtom>& atoms, const 
 }
 
 // Atoms on a cubic lattice of the given spacing inside a ball of the given
-// radius, their radii cycling through `radii`.
+// radius, their radii cycling through `radii`. They are listed block by
+// block of 2 × 2 × 2 lattice points, so that runs of eight consecutive atoms
+// (residues of eight) stay compact.
 inline std::vector<ShapeAtom> ball_atoms(double radius, double spacing, const std::vector<double>& radii) {
     std::vector<ShapeAtom> atoms;
-    const int n = static_cast<int>(radius / spacing);
-    for (int i = -n; i <= n; ++i)
-        for (int j = -n; j <= n; ++j)
-            for (int k = -n; k <= n; ++k) {
-                const POINT3D c = POINT3D{double(i), double(j), double(k)} * spacing;
-                if (length(c) <= radius) atoms.push_back({c, radii[atoms.size() % radii.size()]});
-            }
+    const int n = static_cast<int>(radius / spacing) + 1;
+    for (int bi = -n; bi < n; bi += 2)
+        for (int bj = -n; bj < n; bj += 2)
+            for (int bk = -n; bk < n; bk += 2)
+                for (int i = bi; i < bi + 2; ++i)
+                    for (int j = bj; j < bj + 2; ++j)
+                        for (int k = bk; k < bk + 2; ++k) {
+                            const POINT3D c = POINT3D{double(i), double(j), double(k)} * spacing;
+                            if (length(c) <= radius) atoms.push_back({c, radii[atoms.size() % radii.size()]});
+                        }
     return atoms;
 }
 
