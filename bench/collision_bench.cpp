@@ -85,6 +85,28 @@ void BM_collision3D_pair_without_cell_list(benchmark::State& state) {
 }
 BENCHMARK(BM_collision3D_pair_without_cell_list);
 
+// The broad phase: one instance against a scene of `n` instances of which
+// none comes near it.
+void BM_collision3D_scan(benchmark::State& state) {
+    PDcalc engine;
+    add_box(engine, 2000 * A, 0);
+    PROT_CLASS s = thousand_atoms();
+    add_species(engine, s);
+    fill_pair_radii(engine);
+    set_stages(engine, spheres_then_atoms);
+    std::mt19937_64 random(11);
+    std::uniform_real_distribution<double> position(-2000 * A, 2000 * A);
+    add_instance(engine, 0, {0, 0, 0});
+    while (engine.prots.size() < static_cast<std::size_t>(state.range(0))) {
+        const POINT3D c{position(random), position(random), position(random)};
+        if (c.x * c.x + c.y * c.y + c.z * c.z > 4 * s.r_outer * s.r_outer) add_instance(engine, 0, c);
+    }
+    PROT* p = &engine.prots[0];
+    for (auto _ : state) benchmark::DoNotOptimize(engine.collision3D(p));
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_collision3D_scan)->Arg(1000);
+
 // Random moves of 20 instances in a periodic box (a tenth of it filled),
 // each move cut back when it collides.
 void BM_prot_move_crowded(benchmark::State& state) {

@@ -30,8 +30,12 @@ inline void store_i32(std::int32_t value, unsigned char* bytes) { store(static_c
 inline void store_i64(std::int64_t value, unsigned char* bytes) { store(static_cast<std::uint64_t>(value), bytes); }
 inline void store_f64(double value, unsigned char* bytes) { store(std::bit_cast<std::uint64_t>(value), bytes); }
 
-inline std::int32_t load_i32(const unsigned char* bytes) { return static_cast<std::int32_t>(load<std::uint32_t>(bytes)); }
-inline std::int64_t load_i64(const unsigned char* bytes) { return static_cast<std::int64_t>(load<std::uint64_t>(bytes)); }
+inline std::int32_t load_i32(const unsigned char* bytes) {
+    return static_cast<std::int32_t>(load<std::uint32_t>(bytes));
+}
+inline std::int64_t load_i64(const unsigned char* bytes) {
+    return static_cast<std::int64_t>(load<std::uint64_t>(bytes));
+}
 inline double load_f64(const unsigned char* bytes) { return std::bit_cast<double>(load<std::uint64_t>(bytes)); }
 
 }  // namespace little_endian

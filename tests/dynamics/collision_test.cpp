@@ -105,8 +105,8 @@ TEST(Collisions, StagesAgreeWithACheckOfEveryPair) {
         PDcalc engine;
         const double halfsize = 40 * A;
         const std::int32_t compartment = box.type < 0 ? -1 : add_box(engine, halfsize, box.type);
-        add_species(engine, make_shape_species(ball_atoms(7 * A, 2.5 * A, {1.5 * A, 1.7 * A, 1.2 * A}), {.name = "big"}),
-                    compartment);
+        const std::vector<double> radii = {1.5 * A, 1.7 * A, 1.2 * A};
+        add_species(engine, make_shape_species(ball_atoms(7 * A, 2.5 * A, radii), {.name = "big"}), compartment);
         add_species(engine, make_shape_species(ball_atoms(5 * A, 2.2 * A, {1.6 * A, 1.4 * A}), {.name = "small"}),
                     compartment);
         fill_pair_radii(engine);

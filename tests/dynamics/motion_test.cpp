@@ -27,7 +27,8 @@ double last_halving(double length) {
 
 void expect_rot_near(const double (&actual)[3][3], const double (&expected)[3][3], double tolerance) {
     for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 3; ++j) EXPECT_NEAR(actual[i][j], expected[i][j], tolerance) << "rot[" << i << "][" << j << "]";
+        for (int j = 0; j < 3; ++j)
+            EXPECT_NEAR(actual[i][j], expected[i][j], tolerance) << "rot[" << i << "][" << j << "]";
 }
 
 void expect_inverse_current(const PROT& p) {

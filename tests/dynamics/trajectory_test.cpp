@@ -85,7 +85,8 @@ TEST_F(Frames, LayoutOfAFrame) {
         EXPECT_EQ(bits(le_double(bytes, at + 5)), bits(p.x));
         EXPECT_EQ(bits(le_double(bytes, at + 13)), bits(p.y));
         EXPECT_EQ(bits(le_double(bytes, at + 21)), bits(p.z));
-        for (std::size_t e = 0; e < 9; ++e) EXPECT_EQ(bits(le_double(bytes, at + 29 + 8 * e)), bits(p.rot[e / 3][e % 3]));
+        for (std::size_t e = 0; e < 9; ++e)
+            EXPECT_EQ(bits(le_double(bytes, at + 29 + 8 * e)), bits(p.rot[e / 3][e % 3]));
     }
 }
 

@@ -18,6 +18,18 @@ bool elements_cross_wall(const PROT& p, const COMPARTMENT* c, const Elements& el
     return false;
 }
 
+// The pair test of p and q whose centres, d2 apart (squared), are within
+// their outer radii. Below the inner radii the first stage is skipped.
+// Without a first stage the second decides alone, and without either the
+// outer radii do: every configured stage and radius filter applies whichever
+// stages are missing.
+int narrow_collision(PDcalc& engine, PROT* p, PROT* q, double d2, const CLASS_PAIR& pair) {
+    if (d2 >= pair.inner2 && engine.collision_stage1 != nullptr && (engine.*engine.collision_stage1)(p, q) == 0)
+        return 0;
+    if (engine.collision_stage2 == nullptr) return 1;
+    return (engine.*engine.collision_stage2)(p, q);
+}
+
 }  // namespace
 
 int PDcalc::collision3D(PROT* p) {
@@ -46,22 +58,22 @@ int PDcalc::collision3D(PROT* p) {
         if (test_atoms && elements_cross_wall(*p, c, species.atoms, [](const ATOM& a) { return a.r; })) return -1;
     }
 
+    // The pair test, with what depends on p alone taken out of the loop.
+    const CLASS_PAIR* pairs_of_p = model.pairs.data() + p->species;
+    const auto species_n = static_cast<std::size_t>(model.species_n);
     for (std::int32_t k = 0; k < active_n; ++k) {
         PROT* q = &prots[static_cast<std::size_t>(k)];
-        if (q != p && collision3D(p, q) != 0) return k + 1;
+        const CLASS_PAIR& pair = pairs_of_p[(static_cast<std::size_t>(q->species) + 1) * species_n];
+        const double d2 = getDistance2(*p, *q, c);
+        if (d2 > pair.outer2 || q == p) continue;
+        if (narrow_collision(*this, p, q, d2, pair) != 0) return k + 1;
     }
     return 0;
 }
 
-// The outer radii rule out a collision; below the inner radii the first
-// stage is skipped. Without a first stage the second decides alone, and
-// without either the outer radii do: every configured stage and radius filter
-// applies whichever stages are missing.
 int PDcalc::collision3D(PROT* p, PROT* q) {
     const CLASS_PAIR& pair = model.pairs[pair_index(model, q->species, p->species)];
     const double d2 = getDistance2(*p, *q, compartment_of(model.species[static_cast<std::size_t>(p->species)]));
     if (d2 > pair.outer2) return 0;
-    if (d2 >= pair.inner2 && collision_stage1 != nullptr && (this->*collision_stage1)(p, q) == 0) return 0;
-    if (collision_stage2 == nullptr) return 1;
-    return (this->*collision_stage2)(p, q);
+    return narrow_collision(*this, p, q, d2, pair);
 }

@@ -21,15 +21,24 @@ double distance2(const POINT3D& a, const POINT3D& b) {
 
 double norm(double x, double y, double z) { return std::sqrt(x * x + y * y + z * z); }
 
-// p and q as source and target: the source has fewer elements.
+// p and q as source and target of a stage: the source is the instance whose
+// species has fewer of the stage's elements (`elements` of a species), on a
+// tie the one with the lower index.
 struct Roles {
     PROT* source;
     PROT* target;
+    const PROT_CLASS& source_species;
+    const PROT_CLASS& target_species;
 };
 
-Roles roles(PROT* p, PROT* q, std::size_t p_elements, std::size_t q_elements) {
-    const bool p_is_source = p_elements < q_elements || (p_elements == q_elements && p->index < q->index);
-    return p_is_source ? Roles{p, q} : Roles{q, p};
+template <class Elements>
+Roles roles(const PROFILE& model, PROT* p, PROT* q, Elements elements) {
+    const PROT_CLASS& p_species = model.species[static_cast<std::size_t>(p->species)];
+    const PROT_CLASS& q_species = model.species[static_cast<std::size_t>(q->species)];
+    const std::size_t p_count = elements(p_species).size();
+    const std::size_t q_count = elements(q_species).size();
+    const bool p_is_source = p_count < q_count || (p_count == q_count && p->index < q->index);
+    return p_is_source ? Roles{p, q, p_species, q_species} : Roles{q, p, q_species, p_species};
 }
 
 double spheres_reach(const std::vector<SPHERE>& spheres) {
@@ -72,10 +81,9 @@ bool cells_complete(const PROT_CLASS& s) {
 }  // namespace
 
 int PDcalc::collision3D_spheres(PROT* p, PROT* q) {
-    const Roles r = roles(p, q, model.species[static_cast<std::size_t>(p->species)].spheres.size(),
-                          model.species[static_cast<std::size_t>(q->species)].spheres.size());
-    const PROT_CLASS& source = model.species[static_cast<std::size_t>(r.source->species)];
-    const PROT_CLASS& target = model.species[static_cast<std::size_t>(r.target->species)];
+    const Roles r = roles(model, p, q, [](const PROT_CLASS& s) -> const auto& { return s.spheres; });
+    const PROT_CLASS& source = r.source_species;
+    const PROT_CLASS& target = r.target_species;
     if (source.spheres.empty() || target.spheres.empty()) return 0;
     const COMPARTMENT* compartment = compartment_of(target);
     const FrameMover mover(*r.source, *r.target, compartment);
@@ -93,10 +101,9 @@ int PDcalc::collision3D_spheres(PROT* p, PROT* q) {
 }
 
 int PDcalc::collision3D_surface(PROT* p, PROT* q) {
-    const Roles r = roles(p, q, model.species[static_cast<std::size_t>(p->species)].surf_points.size(),
-                          model.species[static_cast<std::size_t>(q->species)].surf_points.size());
-    const PROT_CLASS& source = model.species[static_cast<std::size_t>(r.source->species)];
-    const PROT_CLASS& target = model.species[static_cast<std::size_t>(r.target->species)];
+    const Roles r = roles(model, p, q, [](const PROT_CLASS& s) -> const auto& { return s.surf_points; });
+    const PROT_CLASS& source = r.source_species;
+    const PROT_CLASS& target = r.target_species;
     if (!cells_complete(target)) return 0;
     const FrameMover mover(*r.source, *r.target, compartment_of(target));
     for (const POINT3D& point : source.surf_points)
@@ -105,10 +112,9 @@ int PDcalc::collision3D_surface(PROT* p, PROT* q) {
 }
 
 int PDcalc::collision3D_atoms(PROT* p, PROT* q) {
-    const Roles r = roles(p, q, model.species[static_cast<std::size_t>(p->species)].atoms.size(),
-                          model.species[static_cast<std::size_t>(q->species)].atoms.size());
-    const PROT_CLASS& source = model.species[static_cast<std::size_t>(r.source->species)];
-    const PROT_CLASS& target = model.species[static_cast<std::size_t>(r.target->species)];
+    const Roles r = roles(model, p, q, [](const PROT_CLASS& s) -> const auto& { return s.atoms; });
+    const PROT_CLASS& source = r.source_species;
+    const PROT_CLASS& target = r.target_species;
     if (source.atoms.empty() || target.atoms.empty()) return 0;
     const COMPARTMENT* compartment = compartment_of(target);
     const FrameMover mover(*r.source, *r.target, compartment);

@@ -59,8 +59,9 @@ inline PROT_CLASS make_shape_species(const std::vector<ShapeAtom>& atoms, const 
 
     // Residues: the sphere around the centres of their atoms, centred on
     // the middle of their bounding box.
-    for (std::size_t first = 0; first < atoms.size(); first += static_cast<std::size_t>(options.atoms_per_residue)) {
-        const std::size_t last = std::min(atoms.size(), first + static_cast<std::size_t>(options.atoms_per_residue)) - 1;
+    const auto per_residue = static_cast<std::size_t>(options.atoms_per_residue);
+    for (std::size_t first = 0; first < atoms.size(); first += per_residue) {
+        const std::size_t last = std::min(atoms.size(), first + per_residue) - 1;
         POINT3D low = atoms[first].centre, high = low;
         for (std::size_t k = first; k <= last; ++k) {
             const POINT3D& c = atoms[k].centre;
