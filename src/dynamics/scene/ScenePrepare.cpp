@@ -24,7 +24,7 @@ constexpr double rotation_tolerance = 1e-5;
 std::string compartment_name(const PROFILE& model, std::int32_t index) {
     for (const auto& [name, i] : model.compartment_index)
         if (i == index) return name;
-    return "#" + std::to_string(index);
+    return format("#%d", index);
 }
 
 bool has_bounds(const COMPARTMENT* c) { return c != nullptr && (c->type == 0 || c->type == 1); }
