@@ -6,7 +6,7 @@
 #include <string>
 
 #include "dynamics/PDcalc.h"
-#include "dynamics/PendingDefinitions.h"
+#include "dynamics/output/TrajectoryFormat.h"
 #include "utils/Log.h"
 #include "utils/fopen_s.h"
 #include "utils/platform/FileReplace.h"
