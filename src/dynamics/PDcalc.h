@@ -31,6 +31,7 @@
 
 #include "dynamics/PROFILE.h"
 #include "dynamics/reactions/ContactScratch.h"
+#include "dynamics/run/PairScan.h"
 #include "utils/File.h"
 #include "utils/config/Section.h"
 #include "utils/geometry/POINT3D.h"
@@ -66,9 +67,9 @@ public:
     bool restore_or_place();
     // One time step of every instance in the scene, in array order.
     void step_instances();
-    // The step of instance i: pair tests against every other instance, then
-    // drift plus Brownian motion with collision handling, then the periodic
-    // wrap.
+    // The step of instance i within step_instances: pair tests against
+    // every other instance, then drift plus Brownian motion with collision
+    // handling, then the periodic wrap.
     void instance_step(std::int32_t i);
 
     // Experiment numbering: this process runs experiment_index, then
@@ -239,6 +240,7 @@ public:
     // moving species (-1 outside the grid's interior). Sized for the largest
     // charge list by the preparation, so the step loop does not allocate.
     mutable std::vector<std::int32_t> drift_cells;
+    PairScan pair_scan;  // working storage of the step's pair loop
 };
 
 // An instance's step stamps are compared with the step counter, so they are

@@ -152,7 +152,7 @@ TEST_F(BrownianPhysics, ChargedPairsDriftByCoulombsLaw) {
         const POINT3D apart{-20.5 * engine.h, 0.5 * engine.h, 0.5 * engine.h};  // from the second to the first
         add_instance(engine, 0, {0, 0, 0});
         add_instance(engine, 1, POINT3D{0, 0, 0} - apart);
-        engine.instance_step(0);
+        engine.step_instances();  // the first instance moves first
         const double r = std::sqrt(apart.x * apart.x + apart.y * apart.y + apart.z * apart.z);
         const double k = 8.9875517873681764e9 / 78.5;
         // The impulse over the friction across the body axis (x, y) and
