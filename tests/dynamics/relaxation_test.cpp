@@ -134,8 +134,9 @@ TEST(Relaxation, OuterLayerStaysZero) {
     for (int i = 0; i < 9; ++i)
         for (int j = 0; j < 9; ++j)
             for (int k = 0; k < 9; ++k) {
-                if (i == 0 || j == 0 || k == 0 || i == 8 || j == 8 || k == 8)
+                if (i == 0 || j == 0 || k == 0 || i == 8 || j == 8 || k == 8) {
                     EXPECT_EQ(grid[static_cast<std::size_t>(lin(9, i, j, k))], 0.0) << i << " " << j << " " << k;
+                }
             }
 }
 

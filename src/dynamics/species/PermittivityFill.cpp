@@ -23,11 +23,12 @@ std::vector<std::uint8_t> probe_blocked(std::span<const ATOM> atoms, int n, doub
     // one cell wider on each side than needed; empty when none.
     auto range = [&](double x, int& first, int& last) {
         const double c = static_cast<double>(n / 2);
-        const double low = std::floor((x - reach) / h + c - 0.5) - 1.0;
-        const double high = std::ceil((x + reach) / h + c - 0.5) + 1.0;
-        first = static_cast<int>(std::max(low, 0.0));
-        last = static_cast<int>(std::min(high, static_cast<double>(n - 1)));
-        return first <= last;
+        const double low = std::max(std::floor((x - reach) / h + c - 0.5) - 1.0, 0.0);
+        const double high = std::min(std::ceil((x + reach) / h + c - 0.5) + 1.0, static_cast<double>(n - 1));
+        if (!(low <= high)) return false;
+        first = static_cast<int>(low);
+        last = static_cast<int>(high);
+        return true;
     };
     for (const ATOM& atom : atoms) {
         if (!std::isfinite(atom.x) || !std::isfinite(atom.y) || !std::isfinite(atom.z)) continue;
