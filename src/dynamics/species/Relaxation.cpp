@@ -19,14 +19,9 @@ double denominator(double e, const double (&neighbours)[6], double screening) {
     return d + (e != 2.0 ? screening : 0.0);
 }
 
-// The hot loop: one stretch of uniform cells along k. Compiled for several
-// instruction sets; without contraction into fused multiply-adds every
-// version rounds alike, so the choice does not change the result.
-#if defined(__x86_64__) && !defined(__clang__)
-__attribute__((target_clones("avx2", "default")))
-#endif
-void uniform_span(const double* __restrict c, double* __restrict o, std::ptrdiff_t plane, std::ptrdiff_t row,
-                  int begin, int end, double factor) {
+// The hot loop: one stretch of uniform cells along k.
+inline void uniform_span(const double* __restrict c, double* __restrict o, std::ptrdiff_t plane, std::ptrdiff_t row,
+                         int begin, int end, double factor) {
     const double* __restrict xm = c - plane;
     const double* __restrict xp = c + plane;
     const double* __restrict ym = c - row;
@@ -83,18 +78,26 @@ Relaxation::Relaxation(std::span<const double> eps, std::span<const double> sour
     row_spans_.push_back(static_cast<std::uint32_t>(spans_.size()));
 }
 
+// The rows j_begin..j_end-1 of plane i. Compiled for several instruction
+// sets; without contraction into fused multiply-adds every version rounds
+// alike, so the choice does not change the result.
+#if defined(__x86_64__) && !defined(__clang__)
+__attribute__((target_clones("avx2", "default")))
+#endif
 void Relaxation::sweep_rows(const double* in, double* out, int i, int j_begin, int j_end) const {
     const int n = n_;
     const std::ptrdiff_t plane = static_cast<std::ptrdiff_t>(n) * n;
     const std::ptrdiff_t row = n;
+    const std::uint32_t* row_spans = row_spans_.data();
+    const Span* spans = spans_.data();
     for (int j = j_begin; j < j_end; ++j) {
         const std::size_t r = static_cast<std::size_t>(i - 1) * static_cast<std::size_t>(n - 2) +
                               static_cast<std::size_t>(j - 1);
         const std::ptrdiff_t base = static_cast<std::ptrdiff_t>(lin(n, i, j, 0));
         const double* c = in + base;
         double* o = out + base;
-        for (std::uint32_t s = row_spans_[r]; s < row_spans_[r + 1]; ++s) {
-            const Span& span = spans_[s];
+        for (std::uint32_t s = row_spans[r]; s < row_spans[r + 1]; ++s) {
+            const Span& span = spans[s];
             if (span.general == uniform) {
                 uniform_span(c, o, plane, row, span.begin, span.end, span.factor);
                 continue;
