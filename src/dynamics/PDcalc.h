@@ -29,6 +29,7 @@
 #include <type_traits>
 
 #include "dynamics/PROFILE.h"
+#include "dynamics/reactions/ContactScratch.h"
 #include "utils/File.h"
 #include "utils/config/Section.h"
 #include "utils/geometry/POINT3D.h"
@@ -198,6 +199,8 @@ public:
     bool frame_due = false;       // this step's trajectory frame is written whatever the interval
     bool mark_collisions = false; // the trajectory marks colliding pairs
     bool no_overwrite = true;     // passed to fopen_share for the output files
+
+    ContactScratch contact_scratch;  // working storage of residues_in_range
 };
 
 // An instance's step stamps are compared with the step counter, so they are

@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "dynamics/scene/AtomGrid.h"
 #include "dynamics/species/ATOM.h"
 #include "dynamics/species/RESIDUE.h"
 #include "utils/geometry/POINT3D.h"
@@ -55,8 +56,8 @@ struct PROT_CLASS {
     std::vector<ATOM> charges;  // copies of the atoms with |q| >= min_charge
     std::int32_t residues_n = 0;
     std::vector<RESIDUE> residues;
-    // Per atom the output line of the structure dumps: a format with three
-    // "%8.3f" coordinate fields (ångström).
+    // Per atom the output line of the structure dumps, its coordinate
+    // columns blank; pdb_line_at (species/PdbLines.h) fills them.
     std::vector<std::string> pdb_lines;
 
     std::vector<double> pot;     // electrostatic potential, volts, pot_n³ cells
@@ -89,4 +90,8 @@ struct PROT_CLASS {
     double limit_grad = 0;    // V/m; +infinity when not configured
     std::int32_t index = 0;        // position in the engine's species array
     std::int32_t compartment = 0;  // index of the species' compartment
+
+    // The atoms sorted into cells for the atom collision stage, made from
+    // `atoms` once they are final (make_atom_grid, scene/AtomGrid.h).
+    AtomGrid atom_grid;
 };
