@@ -230,6 +230,7 @@ TEST_F(SimulationLoop, RestoredRunContinuesExactly) {
         o.halfsize = 2.5e-9;
         o.species = {{"A", 5, true}, {"B", 5, true}};
         o.reactions = {{"bind", 0, 1, 10.0, 0.5}};
+        o.contact_range = 20;
         o.NT = NT;
         o.save_interval = 5;
         o.trajectory_save_interval = 5;
@@ -269,6 +270,9 @@ TEST_F(SimulationLoop, RestoredRunContinuesExactly) {
     EXPECT_EQ(resumed.model.reactions[0].events, expected_events);
     EXPECT_EQ(read_file(parts + "trajectory.bin"), read_file(whole + "trajectory.bin"));
     EXPECT_EQ(read_file(parts + "bind.log"), read_file(whole + "bind.log"));
+    // The contact counts go on from the restored ones.
+    EXPECT_EQ(read_file(parts + "contacts.txt"), read_file(whole + "contacts.txt"));
+    EXPECT_GT(uninterrupted.model.pairs[pair_index(uninterrupted.model, 1, 0)].stats->total_count(), 0u);
     EXPECT_GT(expected_events, 0);
 }
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "dynamics/PDcalc.h"
+#include "dynamics/reactions/ContactStatistics.h"
 #include "dynamics/support/FixtureReaction.h"
 #include "dynamics/support/FixtureSpecies.h"
 #include "utils/backup/backup.h"
@@ -44,6 +45,9 @@ struct RunOptions {
     std::int64_t trajectory_save_interval = 5;
     double time_step = 1e-10;  // s
     bool trajectory = true;
+    // Residue contact range (ångström); above 0, the pair of species 0 and 1
+    // keeps contact statistics in the file "contacts.txt".
+    double contact_range = 0;
 };
 
 // The configuration tree of a fixture engine (owned by the engine).
@@ -77,6 +81,12 @@ inline void build_run(PDcalc& engine, const RunOptions& options) {
     }
     PROFILE& model = engine.model;
     for (auto& species : model.species) backup::add(&species.reserved, sizeof species.reserved, __FILE__, __LINE__);
+    if (options.contact_range > 0) {
+        engine.residue_contact_range = options.contact_range * 1e-10;
+        engine.residue_contact_range2 = engine.residue_contact_range * engine.residue_contact_range;
+        CLASS_PAIR& pair = model.pairs[pair_index(model, 1, 0)];
+        pair.stats = make_contact_statistics(model.species[1], model.species[0], "contacts.txt");
+    }
     for (std::int32_t i = 0; i < model.species_n; ++i)
         for (std::int32_t j = 0; j < model.species_n; ++j) {
             const PROT_CLASS& a = model.species[static_cast<std::size_t>(i)];
@@ -86,6 +96,7 @@ inline void build_run(PDcalc& engine, const RunOptions& options) {
             pair.cutoff2 = cutoff * cutoff;
             pair.outer2 = std::pow(a.r_outer + b.r_outer, 2);
             pair.inner2 = std::pow(a.r_inner + b.r_inner, 2);
+            if (pair.stats) pair.contact2 = std::pow(engine.residue_contact_range + a.r_outer + b.r_outer, 2);
         }
 
     std::int32_t instances = 0;
@@ -108,10 +119,16 @@ inline void build_run(PDcalc& engine, const RunOptions& options) {
         reaction.section->SetString("*", "savefile");
         engine.read_points(reaction);
     }
-    // Mirrored dock distances, as the preparation's copy of each record.
+    // Mirrored dock distances and statistics, as the preparation's copy of
+    // each record.
     for (std::int32_t i = 0; i < model.species_n; ++i)
-        for (std::int32_t j = 0; j < i; ++j)
-            model.pairs[pair_index(model, j, i)].dock2 = model.pairs[pair_index(model, i, j)].dock2;
+        for (std::int32_t j = 0; j < i; ++j) {
+            const CLASS_PAIR& from = model.pairs[pair_index(model, i, j)];
+            CLASS_PAIR& to = model.pairs[pair_index(model, j, i)];
+            to.dock2 = from.dock2;
+            to.stats = from.stats;
+            to.contact2 = from.contact2;
+        }
     file_reactions(engine);
 }
 
