@@ -17,6 +17,13 @@ constexpr double boltzmann = 1.380662e-23;  // J/K
 void PDcalc::step_instances() {
     pair_scan.reserve(static_cast<std::size_t>(active_n), static_cast<std::size_t>(model.species_n));
     pair_scan.load(prots.data(), active_n);
+    // The collision tests use the mirror only while the step keeps it
+    // current, also when a test throws.
+    struct Live {
+        explicit Live(PairScan& scan) : scan(scan) { scan.live = true; }
+        ~Live() { scan.live = false; }
+        PairScan& scan;
+    } live(pair_scan);
     for (std::int32_t i = 0; i < active_n; ++i) instance_step(i);
 }
 

@@ -15,6 +15,9 @@ struct PairScan {
     std::vector<std::int32_t> species;   // their species
     std::vector<double> d2;              // squared distances of the last pass
     std::vector<double> reach2;          // per species: the largest squared range of a pair record
+    // Set while a time step runs: the mirror then holds every instance but
+    // the one moving, whose own entry is skipped.
+    bool live = false;
 
     // Sizes every array once, so that the step loop does not allocate.
     void reserve(std::size_t instances, std::size_t species_n);
