@@ -43,8 +43,9 @@ void PDcalc::open_trajectory(bool restored) {
     std::error_code ignored;
     const bool continued = restored && std::filesystem::exists(path, ignored);
     // Every experiment writes the trajectory anew, whatever the no-overwrite
-    // switch: it holds the last experiment run.
-    trajectory_file = fopen_share(path, continued ? "rb+" : "wb+", false, true);
+    // switch: it holds the last experiment run. A continued one is reported
+    // below, not as an overwrite.
+    trajectory_file = fopen_share(path, continued ? "rb+" : "wb+", false, !continued);
     if (!trajectory_file) {
         LOG_ERROR("failed to open output file %s", path.c_str());
         return;
