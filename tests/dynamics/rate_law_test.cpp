@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "dynamics/reactions/IntegratedRateLaw.h"
+#include "dynamics/reactions/REACTION.h"
+#include "dynamics/species/PROT_CLASS.h"
 
 namespace {
 
@@ -79,6 +81,32 @@ TEST(IntegratedRateLaw, Limits) {
 TEST(IntegratedRateLaw, LargePopulations) {
     const double k = integrated_rate_constant(1e-21, 1, 100000, 100000, false, 1000e-12);
     EXPECT_DOUBLE_EQ(k, F * 1e-21 / (1e5 * (1e5 - 1) * 1000e-12));
+}
+
+}  // namespace
+
+namespace {
+
+// A reaction takes the populations of its own reactants, and the law of one
+// species when both reactants are the same species; other orders have none.
+TEST(IntegratedRateLaw, ReactionTakesItsReactantsPopulations) {
+    PROT_CLASS a;
+    a.N = 10;
+    PROT_CLASS b;
+    b.N = 40;
+    REACTION r;
+    r.order = 2;
+    r.volume = 1e-24;
+    r.events = 1;
+    r.reactants = {&a, &b};
+    EXPECT_DOUBLE_EQ(integrated_rate_constant(r, 1e-10), integrated_rate_constant(1e-24, 1, 10, 40, false, 1e-10));
+    r.reactants = {&b, &a};
+    EXPECT_DOUBLE_EQ(integrated_rate_constant(r, 1e-10), integrated_rate_constant(1e-24, 1, 40, 10, false, 1e-10));
+    r.reactants = {&a, &a};
+    EXPECT_DOUBLE_EQ(integrated_rate_constant(r, 1e-10), integrated_rate_constant(1e-24, 1, 10, 10, true, 1e-10));
+    r.order = 3;
+    r.reactants = {&a, &b, &a};
+    EXPECT_TRUE(std::isnan(integrated_rate_constant(r, 1e-10)));
 }
 
 }  // namespace
