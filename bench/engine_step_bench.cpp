@@ -127,9 +127,11 @@ void report(benchmark::State& state, int n, long allocated) {
     state.counters["allocations/step"] = static_cast<double>(allocated) / static_cast<double>(state.iterations());
 }
 
-void BM_engine_step(benchmark::State& state) {
+// Steps of `n` instances with ten neighbours each within the interaction
+// range of margin `margin` (ångström).
+void time_steps(benchmark::State& state, double margin) {
     const int n = static_cast<int>(state.range(0));
-    Scene scene(n, neighbours);
+    Scene scene(n, neighbours, margin);
     scene.reserve();
     const long before = allocations.load();
     for (auto _ : state) {
@@ -138,22 +140,14 @@ void BM_engine_step(benchmark::State& state) {
     }
     report(state, n, allocations.load() - before);
 }
+
+void BM_engine_step(benchmark::State& state) { time_steps(state, 100.0); }
 BENCHMARK(BM_engine_step)->Arg(10)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
 
 // The same with a margin of 30 Å instead of the default 100 Å: a grid of
 // 48³ cells (2.6 MB of field) instead of 116³ (37 MB), at the higher
 // concentration that keeps ten neighbours within the shorter range.
-void BM_engine_step_short_range(benchmark::State& state) {
-    const int n = static_cast<int>(state.range(0));
-    Scene scene(n, neighbours, 30.0);
-    scene.reserve();
-    const long before = allocations.load();
-    for (auto _ : state) {
-        scene.engine.step_instances();
-        ++scene.engine.step;
-    }
-    report(state, n, allocations.load() - before);
-}
+void BM_engine_step_short_range(benchmark::State& state) { time_steps(state, 30.0); }
 BENCHMARK(BM_engine_step_short_range)->Arg(1000)->Unit(benchmark::kMillisecond);
 
 void BM_pair_prefilter(benchmark::State& state) {
