@@ -1,0 +1,183 @@
+#pragma once
+// Species for the tests of the shape steps: atoms in the body frame and a
+// permittivity grid made from them in code, and the atoms of the structure
+// files under tests/fixtures/proteins.
+//
+// The grid follows the engine's rules: solvent (80) is every cell reachable
+// from the grid's first corner through cells whose centres lie farther than
+// the probe radius from every atom centre; protein cells that touch solvent
+// (26 neighbours, grid's outer layer excluded) form a boundary layer (40);
+// the rest is protein (2); the cell of every atom centre is protein.
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <cmath>
+#include <cstddef>
+#include <deque>
+#include <fstream>
+#include <limits>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "dynamics/species/GridCell.h"
+#include "dynamics/species/GridIndex.h"
+#include "dynamics/species/PROT_CLASS.h"
+
+namespace dynamics_testing {
+
+inline void fill_permittivity(PROT_CLASS& s, double h, double probe) {
+    const int n = s.pot_n;
+    const auto cells = static_cast<std::size_t>(n) * n * n;
+    s.eps.assign(cells, 2.0);
+    // Cells whose centre lies within the probe radius of an atom centre.
+    std::vector<char> near(cells, 0);
+    const int reach = static_cast<int>(std::ceil(probe / h)) + 1;
+    for (const ATOM& a : s.atoms) {
+        const int ai = grid_cell(a.x, h, n), aj = grid_cell(a.y, h, n), ak = grid_cell(a.z, h, n);
+        for (int i = std::max(0, ai - reach); i <= std::min(n - 1, ai + reach); ++i)
+            for (int j = std::max(0, aj - reach); j <= std::min(n - 1, aj + reach); ++j)
+                for (int k = std::max(0, ak - reach); k <= std::min(n - 1, ak + reach); ++k) {
+                    const double dx = a.x - cell_centre(i, h, n), dy = a.y - cell_centre(j, h, n),
+                                 dz = a.z - cell_centre(k, h, n);
+                    if (dx * dx + dy * dy + dz * dz <= probe * probe)
+                        near[static_cast<std::size_t>(lin(n, i, j, k))] = 1;
+                }
+    }
+    const auto free_cell = [&](int i, int j, int k) { return !near[static_cast<std::size_t>(lin(n, i, j, k))]; };
+    std::deque<std::array<int, 3>> todo{{0, 0, 0}};
+    s.eps[0] = 80.0;
+    while (!todo.empty()) {
+        const auto [i, j, k] = todo.front();
+        todo.pop_front();
+        for (int a = -1; a <= 1; ++a)
+            for (int b = -1; b <= 1; ++b)
+                for (int c = -1; c <= 1; ++c) {
+                    const int x = i + a, y = j + b, z = k + c;
+                    if (x < 0 || x >= n || y < 0 || y >= n || z < 0 || z >= n) continue;
+                    double& e = s.eps[static_cast<std::size_t>(lin(n, x, y, z))];
+                    if (e > 79.0 || !free_cell(x, y, z)) continue;
+                    e = 80.0;
+                    todo.push_back({x, y, z});
+                }
+    }
+    for (int i = 1; i < n - 1; ++i)
+        for (int j = 1; j < n - 1; ++j)
+            for (int k = 1; k < n - 1; ++k) {
+                double& e = s.eps[static_cast<std::size_t>(lin(n, i, j, k))];
+                if (!(e < 3.0)) continue;
+                bool touches_solvent = false;
+                for (int a = -1; a <= 1; ++a)
+                    for (int b = -1; b <= 1; ++b)
+                        for (int c = -1; c <= 1; ++c)
+                            touches_solvent |= s.eps[static_cast<std::size_t>(lin(n, i + a, j + b, k + c))] > 79.0;
+                if (touches_solvent) e = 40.0;
+            }
+    for (const ATOM& a : s.atoms) {
+        const int i = grid_cell(a.x, h, n), j = grid_cell(a.y, h, n), k = grid_cell(a.z, h, n);
+        if (i >= 0 && j >= 0 && k >= 0) s.eps[static_cast<std::size_t>(lin(n, i, j, k))] = 2.0;
+    }
+}
+
+// A species holding `atoms` on a grid of n cells with step h: its
+// permittivity grid, a zero potential gradient, identity axes, the centre of
+// mass at (10, 20, 30) ångström, no capping of the gradient.
+inline PROT_CLASS shape_species(std::vector<ATOM> atoms, int n, double h, double probe = 1.5e-10) {
+    PROT_CLASS s;
+    s.name = "shape";
+    s.atoms = std::move(atoms);
+    s.atoms_n = static_cast<std::int32_t>(s.atoms.size());
+    for (const ATOM& a : s.atoms) {
+        s.mass += a.mass;
+        s.r_max = std::max(s.r_max, std::sqrt(a.x * a.x + a.y * a.y + a.z * a.z));
+    }
+    s.mass_center = {10.0, 20.0, 30.0};
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j) s.rot[i][j] = s.rot_inv[i][j] = i == j ? 1.0 : 0.0;
+    s.pot_n = n;
+    fill_permittivity(s, h, probe);
+    s.field.assign(s.eps.size(), POINT3D{0.0, 0.0, 0.0});
+    s.max_grad = std::numeric_limits<double>::infinity();
+    s.limit_grad = std::numeric_limits<double>::infinity();
+    return s;
+}
+
+// `count` carbon atoms scattered uniformly in a ball of `radius` metres
+// around the origin.
+inline std::vector<ATOM> blob_atoms(unsigned seed, int count, double radius) {
+    std::mt19937 random(seed);
+    std::uniform_real_distribution<double> u(-1.0, 1.0);
+    std::vector<ATOM> atoms;
+    while (static_cast<int>(atoms.size()) < count) {
+        const double x = u(random), y = u(random), z = u(random);
+        if (x * x + y * y + z * z > 1.0) continue;
+        const auto serial = static_cast<std::int32_t>(atoms.size() + 1);
+        atoms.push_back(ATOM{x * radius, y * radius, z * radius, 1.7e-10, 0.0, 12.0, serial, serial, 0});
+    }
+    return atoms;
+}
+
+// The atoms of a structure file of the fixtures (ATOM and HETATM lines), in
+// metres about their centre of mass, with the radii and masses the engine
+// gives their elements (first letter of the element column).
+inline std::vector<ATOM> structure_atoms(const std::string& file) {
+    std::ifstream in(std::string(ZELMAR_FIXTURES) + "/proteins/" + file);
+    std::vector<ATOM> atoms;
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.rfind("ATOM", 0) != 0 && line.rfind("HETATM", 0) != 0) continue;
+        // The element column, else the atom name without its leading digits.
+        char element = ' ';
+        for (std::size_t c = 76; c < 78 && c < line.size() && element == ' '; ++c)
+            if (std::isalpha(static_cast<unsigned char>(line[c]))) element = line[c];
+        for (std::size_t c = 12; c < 16 && element == ' '; ++c)
+            if (std::isalpha(static_cast<unsigned char>(line[c]))) element = line[c];
+        double r = 1.5, mass = 0.0;
+        switch (element) {
+            case 'C':
+                r = 1.7, mass = 12.0;
+                break;
+            case 'H':
+                r = 1.2, mass = 1.01;
+                break;
+            case 'N':
+                r = 1.55, mass = 14.0;
+                break;
+            case 'O':
+                r = 1.52, mass = 16.0;
+                break;
+            case 'S':
+                r = 1.8, mass = 32.1;
+                break;
+            case 'P':
+                r = 1.8, mass = 30.98;
+                break;
+            default:
+                break;
+        }
+        const auto serial = static_cast<std::int32_t>(atoms.size() + 1);
+        atoms.push_back(ATOM{std::stod(line.substr(30, 8)), std::stod(line.substr(38, 8)),
+                             std::stod(line.substr(46, 8)), r * 1e-10, 0.0, mass, serial, serial, 0});
+    }
+    double mass = 0.0, cx = 0.0, cy = 0.0, cz = 0.0;
+    for (const ATOM& a : atoms) {
+        mass += a.mass;
+        cx += a.mass * a.x, cy += a.mass * a.y, cz += a.mass * a.z;
+    }
+    for (ATOM& a : atoms) {
+        a.x = (a.x - cx / mass) * 1e-10;
+        a.y = (a.y - cy / mass) * 1e-10;
+        a.z = (a.z - cz / mass) * 1e-10;
+    }
+    return atoms;
+}
+
+// The grid size that holds atoms reaching `r_max` with a margin of `margin`
+// metres, as the set-up chooses it.
+inline int grid_size(const std::vector<ATOM>& atoms, double h, double margin) {
+    double r_max = 0.0;
+    for (const ATOM& a : atoms) r_max = std::max(r_max, std::sqrt(a.x * a.x + a.y * a.y + a.z * a.z));
+    return 2 * static_cast<int>(std::ceil((margin + r_max) / h));
+}
+
+}  // namespace dynamics_testing
