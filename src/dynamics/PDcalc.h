@@ -31,6 +31,7 @@
 #include <vector>
 
 #include "dynamics/PROFILE.h"
+#include "dynamics/reactions/ContactScratch.h"
 #include "utils/File.h"
 #include "utils/config/Section.h"
 #include "utils/geometry/POINT3D.h"
@@ -200,6 +201,8 @@ public:
     bool frame_due = false;       // this step's trajectory frame is written whatever the interval
     bool mark_collisions = false; // the trajectory marks colliding pairs
     bool no_overwrite = true;     // passed to fopen_share for the output files
+
+    ContactScratch contact_scratch;  // working storage of residues_in_range
 
     // ---- display hooks ------------------------------------------------------------
     // The viewer sets these to write its display files while species are

@@ -213,9 +213,12 @@ int run_engine(const EngineFactory& make_engine, const std::string& config_path)
     return status;
 }
 
+zelmar_detail::ExitRegistration exit_registration = nullptr;
+
 // The exit function is registered once per process, however often the entry
 // runs in it.
 int register_exit_function_once() {
+    if (exit_registration != nullptr) return exit_registration(exit_fn);
     static const int result = platform::register_exit_function(exit_fn);
     return result;
 }
@@ -267,6 +270,10 @@ int zelmar_main(int argc, char** argv, const EngineFactory& make_engine) {
 }
 
 }  // namespace zelmar
+
+void zelmar_detail::set_exit_registration(ExitRegistration registration) {
+    zelmar::exit_registration = registration;
+}
 
 #ifndef ZELMAR_ENTRY_LIBRARY
 int main(int argc, char** argv) {

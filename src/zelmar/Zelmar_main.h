@@ -33,3 +33,10 @@ void exit_fn();
 int zelmar_main(int argc, char** argv, const EngineFactory& make_engine);
 
 }  // namespace zelmar
+
+// Seam for tests: the registration of the exit function (returns 0 or the
+// failure's code); null restores the runtime's.
+namespace zelmar_detail {
+using ExitRegistration = int (*)(void (*function)());
+void set_exit_registration(ExitRegistration registration);
+}  // namespace zelmar_detail

@@ -172,6 +172,50 @@ TEST_F(Random, InvalidSeedsAreRefusedWithTheFirstFailingIndex) {
     }
 }
 
+// The engine seeds its stream with six copies of one number. A number the
+// generator cannot take is refused with its reason and leaves the stream and
+// the package seed as they were, instead of running on another stream.
+TEST_F(Random, EngineSeedIsTakenWholeOrRefused) {
+    struct Case {
+        std::int64_t seed;
+        const char* reason;  // empty: accepted
+    };
+    const Case cases[] = {
+        {1, ""},
+        {4711, ""},
+        {4294944442, ""},
+        {0, "First 3 seeds = 0."},
+        {-1, "Seed[0] >= 4294967087, Seed is not set."},
+        {4294944443, "Seed[3] >= 4294944443, Seed is not set."},
+        {4294967087, "Seed[0] >= 4294967087, Seed is not set."},
+        {std::int64_t{1} << 40, "Seed[0] >= 4294967087, Seed is not set."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.seed);
+        ASSERT_TRUE(RngStream::SetPackageSeed(package_seed.data()));
+        RngStream stream("ecuyer");
+        const State before = state_of(stream);
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(stream.SetEngineSeed(c.seed), c.reason);
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+        RngStream next;
+        if (*c.reason == '\0') {
+            const auto u = static_cast<unsigned long>(c.seed);
+            const State seeded = {u, u, u, u, u, u};
+            EXPECT_EQ(state_of(stream), seeded);
+            EXPECT_EQ(state_of(next), seeded);  // the package seed too
+        } else {
+            EXPECT_EQ(state_of(stream), before);
+            // The package seed is untouched: the next stream follows this one.
+            RngStream expected_next;
+            ASSERT_TRUE(expected_next.SetSeed(before.data()));
+            expected_next.AdvanceState(127, 0);
+            EXPECT_EQ(state_of(next), state_of(expected_next));
+        }
+    }
+    ASSERT_TRUE(RngStream::SetPackageSeed(package_seed.data()));
+}
+
 TEST_F(Random, AntitheticAndIncreasedPrecisionDraws) {
     RngStream plain;
     RngStream anti;

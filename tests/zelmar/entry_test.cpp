@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -41,10 +42,12 @@ using log_text::normalised;
 
 // Runs the entry in a child process started in `folder` and checks its exit
 // status and what it wrote to standard error (normalised).
+// `arrange`, when given, runs first in the child.
 void expect_run(const fs::path& folder, const std::vector<std::string>& args, const zelmar::EngineFactory& engine,
-                int status, const std::string& console) {
+                int status, const std::string& console, const std::function<void()>& arrange = {}) {
     EXPECT_EXIT(
         {
+            if (arrange) arrange();
             if (::chdir(folder.c_str()) != 0) std::_Exit(99);
             // Not a terminal, so the run is silent unless told otherwise.
             if (std::freopen("/dev/null", "w", stdout) == nullptr) std::_Exit(98);
@@ -220,6 +223,41 @@ TEST(EntryDeathTest, LogThatCannotStartEndsWithStatusOneBeforeTheEngine) {
     expect_run(dir.path(), {"-s", "-l", log}, fake_engine::factory(Behaviour::succeed, dir.file("report")), 1,
                "fopen_s.cpp(N), warning: could not open " + log + ".log\nerror: Failed to start logging\n");
     EXPECT_FALSE(fs::exists(dir.file("report")));
+}
+
+// Failures before logging starts: each is written to standard error without
+// a line end, its code is the exit status, and nothing is logged or prepared.
+TEST(EntryDeathTest, FailuresBeforeLoggingEndWithTheirCodes) {
+    struct Case {
+        const char* name;
+        bool needs_mpi;
+        std::function<void()> arrange;
+        std::vector<std::string> args;
+        int status;
+        const char* console;
+    };
+    const Case cases[] = {
+        {"exit function not registered", false,
+         [] { zelmar_detail::set_exit_registration([](void (*)()) { return 7; }); }, {}, 7,
+         "error: Failed to register exit function (7)"},
+        {"MPI does not start", true, [] { par_detail::set_failures({.init = 5}); }, {"-m"}, 5,
+         "error: Failed to init MPICH (5)"},
+        {"rank unknown", true, [] { par_detail::set_failures({.rank = 6}); }, {"-m"}, 6,
+         "error: Failed to get process rank (6)"},
+        {"size of the job unknown", true, [] { par_detail::set_failures({.size = 8}); }, {"-m"}, 8,
+         "error: Failed to get communictor group size (8)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.needs_mpi && !par::available) continue;  // no -m without MPI
+        TempDir dir;
+        std::vector<std::string> args = {"-s", "-l", dir.file("run")};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        expect_run(dir.path(), args, fake_engine::factory(Behaviour::succeed, dir.file("report")), c.status,
+                   c.console, c.arrange);
+        EXPECT_FALSE(fs::exists(dir.file("report")));
+        EXPECT_FALSE(fs::exists(dir.file("run.log")));
+    }
 }
 
 TEST(EntryDeathTest, HelpEndsWithStatusZeroWithoutLogging) {

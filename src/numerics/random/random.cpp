@@ -14,10 +14,14 @@ namespace calvex {
 
 std::int32_t rnd_seed = 654321;
 
+// The generator depends on its seed only modulo 2^31 - 1, so a time within
+// 1 .. 2^31 - 2 is the seed itself and any other time is taken modulo 2^31 - 1
+// into that range; a remainder of 0, on which the generator would stay, becomes 1.
 std::int32_t seed_from_time(std::time_t seconds) {
-    constexpr long long kSeeds = 2147483646;  // 1 .. 2^31 - 2
-    const long long remainder = static_cast<long long>(seconds) % kSeeds;
-    return static_cast<std::int32_t>((remainder < 0 ? remainder + kSeeds : remainder) + 1);
+    constexpr long long kModulus = 2147483647;
+    long long remainder = static_cast<long long>(seconds) % kModulus;
+    if (remainder < 0) remainder += kModulus;
+    return static_cast<std::int32_t>(remainder == 0 ? 1 : remainder);
 }
 
 }  // namespace calvex

@@ -10,6 +10,7 @@
 #include "utils/Log.h"
 #include "utils/fopen_s.h"
 #include "utils/platform/FileReplace.h"
+#include "utils/platform/Process.h"
 
 std::vector<backup::backup_record> backup::buf_table;
 std::uint64_t backup::add_position = 0;
@@ -73,7 +74,7 @@ std::string backup::file_name(long step) {
     localtime_r(&now, &local);
     return format("%s%02d_%02d_%04d__%02d_%02d_(%lu)_(%ld).backup", filename_prefix.c_str(), local.tm_mday,
                   local.tm_mon + 1, local.tm_year + 1900, local.tm_hour, local.tm_min,
-                  static_cast<unsigned long>(::getpid()), step);
+                  platform::process_id(), step);
 }
 
 // Writes signature and blocks to `name` and forces them to disk. Failing

@@ -55,3 +55,21 @@ bool Symbols::check_path(std::string_view path) {
     }
     return true;
 }
+
+std::optional<std::string_view> Symbols::parse(std::string_view& cursor, char separator) {
+    // The text ends at its first NUL byte, as a C string would.
+    const std::string_view text = cursor.substr(0, cursor.find('\0'));
+    const auto in_word = [separator](char c) {
+        return separator == '\0' ? is_letter_or_digit(static_cast<unsigned char>(c)) : c != separator;
+    };
+    std::size_t begin = 0;
+    while (begin < text.size() && !in_word(text[begin])) ++begin;
+    if (begin == text.size()) {
+        cursor.remove_prefix(text.size());
+        return std::nullopt;
+    }
+    std::size_t end = begin;
+    while (end < text.size() && in_word(text[end])) ++end;
+    cursor.remove_prefix(end);
+    return text.substr(begin, end - begin);
+}

@@ -56,6 +56,10 @@ public:
     bool save(const char* file, bool report, bool append) const;
 
     int dimension_count() const { return dimensions; }
+    // Bins of a dimension; 0 for a dimension the histogram does not have.
+    std::int64_t bin_count(int dimension) const {
+        return dimension >= 0 && dimension < dimensions ? bins[static_cast<std::size_t>(dimension)] : 0;
+    }
     std::uint64_t total_count() const { return total; }
     std::uint64_t counter(std::size_t cell) const { return counters.at(cell); }
     std::size_t cell_count() const { return counters.size(); }

@@ -34,3 +34,14 @@ int finalize();
 [[noreturn]] void abort(int status);
 
 }  // namespace par
+
+// Seam for tests: a non-zero code makes every later call of init, rank or
+// size fail with it without reaching MPI; zeros restore the real calls.
+namespace par_detail {
+struct Failures {
+    int init = 0;
+    int rank = 0;
+    int size = 0;
+};
+void set_failures(const Failures& failures);
+}  // namespace par_detail

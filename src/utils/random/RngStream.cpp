@@ -124,6 +124,16 @@ bool RngStream::SetSeed(const unsigned long seed[6]) {
     return true;
 }
 
+std::string RngStream::SetEngineSeed(std::int64_t seed) {
+    unsigned long copies[6];
+    for (unsigned long& copy : copies) copy = static_cast<unsigned long>(seed);
+    std::string problem = SeedError(copies);
+    if (!problem.empty()) return problem;
+    SetPackageSeed(copies);
+    SetSeed(copies);
+    return {};
+}
+
 void RngStream::ResetStartStream() {
     for (int i = 0; i < 6; ++i) Cg[i] = Bg[i] = Ig[i];
 }

@@ -6,6 +6,7 @@
 // Every stream registers its state (Cg, Bg, Ig, anti, incPrec) with the
 // restart file when it is constructed, so a restored run continues the same
 // sequence; a stream must therefore be created while registration is open.
+#include <cstdint>
 #include <string>
 
 #include "utils/random/Mrg32k3a.h"
@@ -27,6 +28,14 @@ public:
 
     // Restarts this stream at `seed`. Invalid seeds as for SetPackageSeed.
     bool SetSeed(const unsigned long seed[6]);
+
+    // Seeds the package and then this stream with six copies of `seed`, as
+    // the engine seeds its one stream. A seed the generator cannot take (0,
+    // negative, or 4294944443 and above) changes nothing and prints nothing:
+    // the reason (as SeedError gives it) is returned for the caller to report,
+    // so that a run never goes on with a stream other than the configured
+    // one. Empty on success.
+    std::string SetEngineSeed(std::int64_t seed);
 
     // Why `seed` cannot seed the generator ("Seed[3] >= 4294944443, Seed is
     // not set.", "First 3 seeds = 0.", "Last 3 seeds = 0."), empty when it

@@ -1,6 +1,10 @@
 // The Section interface: typed getters with logged defaults, paths, names
 // and children, and the setters with the read-only rule.
+#include <optional>
+#include <string_view>
+
 #include "ConfigTestSupport.h"
+#include "utils/config/Symbols.h"
 
 using namespace config_testing;
 
@@ -206,6 +210,32 @@ TEST_F(Getters, PathsAndTheirErrors) {
         const std::vector<std::string> errors = take_traces(Msgtype::error);
         if (c.error != nullptr) EXPECT_EQ(errors, std::vector<std::string>{c.error});
         else EXPECT_TRUE(errors.empty());
+    }
+}
+
+TEST(Symbols, ParseSplitsTextIntoWords) {
+    struct Case {
+        std::string text;
+        char separator;
+        std::vector<std::string> words;
+    };
+    const Case cases[] = {
+        {"Calculation.contacts.range", '\0', {"Calculation", "contacts", "range"}},
+        {"  a1 +b_2 ,, \xC0\xE1 ", '\0', {"a1", "b_2", "\xC0\xE1"}},
+        {"a.b..c.", '.', {"a", "b", "c"}},
+        {"x y,z", ',', {"x y", "z"}},
+        {"..", '.', {}},
+        {"", '\0', {}},
+        {std::string("one\0two", 7), '\0', {"one"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        std::string_view cursor = c.text;
+        std::vector<std::string> words;
+        while (const std::optional<std::string_view> word = Symbols::parse(cursor, c.separator))
+            words.emplace_back(*word);
+        EXPECT_EQ(words, c.words);
+        EXPECT_FALSE(Symbols::parse(cursor, c.separator).has_value());  // nothing left stays nothing
     }
 }
 
