@@ -5,8 +5,8 @@
 #include <cstddef>
 #include <limits>
 
-#include "dynamics/species/GridCell.h"
 #include "dynamics/species/GridIndex.h"
+#include "dynamics/species/ShapeGrid.h"
 
 namespace covering_spheres {
 namespace {
@@ -86,7 +86,8 @@ CandidateGrid candidate_grid(const std::vector<double>& eps, int n, double r_plu
             }
 
     for (const ATOM& atom : atoms) {
-        const int i = grid_cell(atom.x, h, n), j = grid_cell(atom.y, h, n), k = grid_cell(atom.z, h, n);
+        const int i = shape_grid::cell_of(atom.x, h, n), j = shape_grid::cell_of(atom.y, h, n),
+                  k = shape_grid::cell_of(atom.z, h, n);
         if (i < 0 || j < 0 || k < 0) continue;
         double& reach = grid.reach[static_cast<std::size_t>(lin(n, i, j, k))];
         reach = std::fabs(reach);

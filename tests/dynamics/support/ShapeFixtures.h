@@ -20,9 +20,9 @@
 #include <string>
 #include <vector>
 
-#include "dynamics/species/GridCell.h"
 #include "dynamics/species/GridIndex.h"
 #include "dynamics/species/PROT_CLASS.h"
+#include "dynamics/species/ShapeGrid.h"
 
 namespace dynamics_testing {
 
@@ -34,12 +34,13 @@ inline void fill_permittivity(PROT_CLASS& s, double h, double probe) {
     std::vector<char> near(cells, 0);
     const int reach = static_cast<int>(std::ceil(probe / h)) + 1;
     for (const ATOM& a : s.atoms) {
-        const int ai = grid_cell(a.x, h, n), aj = grid_cell(a.y, h, n), ak = grid_cell(a.z, h, n);
+        const int ai = shape_grid::cell_of(a.x, h, n), aj = shape_grid::cell_of(a.y, h, n),
+                  ak = shape_grid::cell_of(a.z, h, n);
         for (int i = std::max(0, ai - reach); i <= std::min(n - 1, ai + reach); ++i)
             for (int j = std::max(0, aj - reach); j <= std::min(n - 1, aj + reach); ++j)
                 for (int k = std::max(0, ak - reach); k <= std::min(n - 1, ak + reach); ++k) {
-                    const double dx = a.x - cell_centre(i, h, n), dy = a.y - cell_centre(j, h, n),
-                                 dz = a.z - cell_centre(k, h, n);
+                    const double dx = a.x - shape_grid::centre_of(i, h, n), dy = a.y - shape_grid::centre_of(j, h, n),
+                                 dz = a.z - shape_grid::centre_of(k, h, n);
                     if (dx * dx + dy * dy + dz * dz <= probe * probe)
                         near[static_cast<std::size_t>(lin(n, i, j, k))] = 1;
                 }
@@ -74,7 +75,8 @@ inline void fill_permittivity(PROT_CLASS& s, double h, double probe) {
                 if (touches_solvent) e = 40.0;
             }
     for (const ATOM& a : s.atoms) {
-        const int i = grid_cell(a.x, h, n), j = grid_cell(a.y, h, n), k = grid_cell(a.z, h, n);
+        const int i = shape_grid::cell_of(a.x, h, n), j = shape_grid::cell_of(a.y, h, n),
+                  k = shape_grid::cell_of(a.z, h, n);
         if (i >= 0 && j >= 0 && k >= 0) s.eps[static_cast<std::size_t>(lin(n, i, j, k))] = 2.0;
     }
 }
