@@ -35,14 +35,27 @@ int margin(const PROT_CLASS& species, double h) {
     return result;
 }
 
-void check(const PROT_CLASS& species, double h) {
-    const int m = margin(species, h);
-    if (m >= required) return;
+namespace {
+
+void refuse(const PROT_CLASS& species, int m) {
     LOG_ERROR(
         "grid of %d cells too small for %s: its protein comes within %d cells of the faces, %d are needed "
         "(raise Physics.A or pot_n)",
         species.pot_n, species.name.c_str(), m, required);
     throw "grid too small";
+}
+
+}  // namespace
+
+void check(const PROT_CLASS& species, double h) {
+    const int m = margin(species, h);
+    if (m < required) refuse(species, m);
+}
+
+void check_size(const PROT_CLASS& species) {
+    const int n = species.pot_n;
+    const int m = n > 0 ? to_faces(n / 2, n) : -1;
+    if (m < required) refuse(species, m);
 }
 
 }  // namespace grid_margin

@@ -19,4 +19,8 @@ int margin(const PROT_CLASS& species, double h);
 // margin is below `required`.
 void check(const PROT_CLASS& species, double h);
 
+// The same for the grid size alone, before the grid exists: the centre
+// cell's margin (a grid below 13 cells can hold nothing).
+void check_size(const PROT_CLASS& species);
+
 }  // namespace grid_margin
