@@ -104,7 +104,8 @@ AxisSearch search_axes(const std::vector<ATOM>& atoms, double mass) {
     double low = INFINITY, high = -INFINITY;
     for (std::size_t p = 0; p < count; ++p)
         for (std::size_t t = 0; t < count; ++t) {
-            const double* n = frame(angles[p], angles[t]).n;
+            const Frame f = frame(angles[p], angles[t]);
+            const double* n = f.n;
             double q = 0.0;
             for (int i = 0; i < 3; ++i)
                 for (int j = 0; j < 3; ++j) q += n[i] * c[i][j] * n[j];
