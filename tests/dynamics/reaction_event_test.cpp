@@ -12,6 +12,7 @@
 
 #include "dynamics/PDcalc.h"
 #include "dynamics/reactions/StructureDump.h"
+#include "dynamics/species/PdbLines.h"
 #include "support/FixtureReaction.h"
 #include "support/FixtureSpecies.h"
 #include "support/LoggedText.h"
@@ -171,10 +172,10 @@ TEST_F(ReactionEvent, DockingLogCarriesTheRateConstant) {
 // The dump holds the first instance's atoms around the origin, then the
 // second's at its nearest periodic image, each line from its atom's template.
 TEST_F(ReactionEvent, StructureDumpOfTheReactedPair) {
-    engine.model.species[0].pdb_lines = {"ATOM      1  N   ALA A   1    %8.3f%8.3f%8.3f  0.00  1.70\n",
-                                         "ATOM      2  CA  ALA A   1    %8.3f%8.3f%8.3f  0.00  1.50 tail\n"};
-    engine.model.species[1].pdb_lines = {"ATOM      1  N   GLY B   1    %8.3f%8.3f%8.3f\n",
-                                         "ATOM      2  CA  GLY B   1    %8.3f%8.3f%8.3f\n"};
+    engine.model.species[0].pdb_lines = {make_pdb_line("ATOM      1  N   ALA A   1", 0, 1.7),
+                                         make_pdb_line("ATOM      2  CA  ALA A   1", 0, 1.5)};
+    engine.model.species[1].pdb_lines = {make_pdb_line("ATOM      1  N   GLY B   1", 0, 1.7),
+                                         make_pdb_line("ATOM      2  CA  GLY B   1%s%n", -1, 1.5)};
     reaction().section->SetString("*", "pdb_dump");
     reaction().contacts = 7;
     a().x = 4.9e-9;
@@ -197,9 +198,9 @@ TEST_F(ReactionEvent, StructureDumpOfTheReactedPair) {
     EXPECT_EQ(name.substr(name.size() - tail.size()), tail);
     EXPECT_EQ(testing_support::read_file(file),
               "ATOM      1  N   ALA A   1       0.000   0.000   0.000  0.00  1.70\n"
-              "ATOM      2  CA  ALA A   1       1.500   0.000   0.000  0.00  1.50 tail\n"
-              "ATOM      1  N   GLY B   1       2.000   3.000   0.000\n"
-              "ATOM      2  CA  GLY B   1       2.000   4.500   0.000\n");
+              "ATOM      2  CA  ALA A   1       1.500   0.000   0.000  0.00  1.50\n"
+              "ATOM      1  N   GLY B   1       2.000   3.000   0.000  0.00  1.70\n"
+              "ATOM      2  CA  GLY B   1%s%n   2.000   4.500   0.000 -1.00  1.50\n");
     EXPECT_NE(log.find("message: dumping PDB structure to " + file + "\n"), std::string::npos) << log;
     // Closest: a's second atom and b's first, 0.5 Å and 3 Å apart.
     EXPECT_NE(log.find("message: min atomic distance 3.041381e-10\n"), std::string::npos) << log;
@@ -221,28 +222,6 @@ TEST_F(ReactionEvent, EventCountsWhenTheDumpCannotBeWritten) {
     EXPECT_EQ(reaction().events, 2);
     EXPECT_NE(log.find("error: failed to open PDB dump file " + engine.out_folder + "bind.1.0."), std::string::npos)
         << log;
-}
-
-// A template is the atom's line as the structure reader kept it: its three
-// coordinate fields are filled and "%%" stands for '%'; nothing else in it is
-// read as a directive.
-TEST(AtomLine, TemplatesAreFilledNotFormatted) {
-    struct Case {
-        std::string line_template;
-        std::string line;
-    };
-    const std::vector<Case> cases = {
-        {"A%8.3f%8.3f%8.3f\n", "A   1.000  -2.000 123.457\n"},
-        {"100%% %8.3f%8.3f%8.3f\n", "100%    1.000  -2.000 123.457\n"},
-        {"%s %d %n%8.3f%8.3f%8.3f %8.3f\n", "%s %d %n   1.000  -2.000 123.457 %8.3f\n"},
-        {"%8.3f%8.3f", "   1.000  -2.000"},
-        {"trailing %", "trailing %"},
-    };
-    for (const Case& c : cases) {
-        std::string out = "x";
-        append_atom_line(out, c.line_template, 1, -2, 123.4567);
-        EXPECT_EQ(out, "x" + c.line);
-    }
 }
 
 }  // namespace

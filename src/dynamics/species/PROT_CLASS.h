@@ -55,8 +55,8 @@ struct PROT_CLASS {
     std::vector<ATOM> charges;  // copies of the atoms with |q| >= min_charge
     std::int32_t residues_n = 0;
     std::vector<RESIDUE> residues;
-    // Per atom the output line of the structure dumps: a format with three
-    // "%8.3f" coordinate fields (ångström).
+    // Per atom the output line of the structure dumps, its coordinate
+    // columns blank; pdb_line_at (species/PdbLines.h) fills them.
     std::vector<std::string> pdb_lines;
 
     std::vector<double> pot;     // electrostatic potential, volts, pot_n³ cells

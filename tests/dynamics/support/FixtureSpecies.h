@@ -16,6 +16,7 @@
 #include "dynamics/PDcalc.h"
 #include "dynamics/scene/Rotation.h"
 #include "dynamics/species/GridIndex.h"
+#include "dynamics/species/PdbLines.h"
 
 namespace dynamics_testing {
 
@@ -80,7 +81,7 @@ inline PROT_CLASS make_fixture_species(const FixtureOptions& options = {}) {
         if (s.residues.empty() || s.atoms[static_cast<std::size_t>(s.residues.back().first)].residue != f.residue)
             s.residues.push_back(RESIDUE{{0.0, 0.0, 0.0}, 0.0, static_cast<std::int32_t>(a), 0});
         s.residues.back().last = static_cast<std::int32_t>(a);
-        s.pdb_lines.push_back("ATOM  " + std::to_string(a + 1) + " %8.3f%8.3f%8.3f\n");
+        s.pdb_lines.push_back(make_pdb_line("ATOM  " + std::to_string(a + 1), f.q, f.r * 1e10));
     }
     // Each residue's sphere: centred on the mean of its atom centres, reaching
     // the farthest of them.

@@ -1,0 +1,68 @@
+// Cells of the species' grids, and atoms and charges outside them.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "dynamics/species/GridCells.h"
+#include "support/LoggedText.h"
+
+namespace {
+
+TEST(GridCells, CellOfAPosition) {
+    const double h = 2e-10;
+    struct Case {
+        int n;
+        POINT3D p;  // in cells
+        std::optional<GridCell> cell;
+    };
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const std::vector<Case> cases = {
+        {10, {0, 0, 0}, GridCell{5, 5, 5}},
+        {10, {0.5, -0.5, 4.99}, GridCell{5, 4, 9}},
+        {10, {-5, -4.5, 0}, GridCell{0, 0, 5}},
+        // Truncation towards zero: just below the lower face is still cell 0.
+        {10, {-5.5, 0, 0}, GridCell{0, 5, 5}},
+        {10, {-6.01, 0, 0}, std::nullopt},
+        {10, {5, 0, 0}, std::nullopt},
+        {10, {0, 0, 1e30}, std::nullopt},
+        {10, {0, nan, 0}, std::nullopt},
+        // An odd grid: c = n / 2 = 4 cells below the origin, 5 above.
+        {9, {-4, 4.9, 0}, GridCell{0, 8, 4}},
+        {9, {0, 5, 0}, std::nullopt},
+        {0, {0, 0, 0}, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.n << ": " << c.p.x << " " << c.p.y << " " << c.p.z);
+        EXPECT_EQ(grid_cell(c.n, h, c.p * h), c.cell);
+    }
+}
+
+TEST(GridCells, AtomsOutsideAreReported) {
+    PROT_CLASS s;
+    s.name = "lys";
+    s.pot_n = 4;
+    const double h = 1e-10;
+    const auto at = [](double x, double q) { return ATOM{x, 0, 0, 1e-10, q, 12, 0, 0, 0}; };
+    s.atoms = {at(0, 0), at(1.9e-10, 1), at(2.1e-10, -1), at(-3.5e-10, 0)};
+    s.charges = {s.atoms[1], s.atoms[2]};
+
+    OutsideGrid outside;
+    std::string log = testing_support::logged_text([&] { outside = report_outside_grid(s, h); });
+    EXPECT_EQ(outside.atoms, 2);
+    EXPECT_EQ(outside.charges, 1);
+    EXPECT_EQ(log,
+              "warning: 2 of 4 atoms and 1 of 2 charges of lys lie outside the grid of 4 cells per edge; the grids "
+              "leave them out\n");
+
+    s.pot_n = 6;
+    log = testing_support::logged_text([&] { outside = report_outside_grid(s, h); });
+    EXPECT_EQ(outside.atoms, 0);
+    EXPECT_EQ(outside.charges, 0);
+    EXPECT_EQ(log, "");
+}
+
+}  // namespace
