@@ -173,6 +173,16 @@ TEST_F(SpeciesSetup, GridSizeIsAutomaticUnlessGiven) {
         else
             EXPECT_EQ(thrown, nullptr);
     }
+
+    // An atom five cells from a face: refused before any grid is computed.
+    section->Destroy("pot_n");
+    species.atoms = {ATOM{0, 0, 14.5e-10, 1.7e-10, 0, 12, 1, 1, 0}};
+    const char* thrown = nullptr;
+    const std::string log = logged_text([&] { thrown = thrown_by([&] { choose_grid_size(engine, species); }); });
+    EXPECT_STREQ(thrown, "grid too small");
+    EXPECT_NE(log.find("error: grid of 40 cells too small for lys: its protein comes within 5 cells of the faces"),
+              std::string::npos)
+        << log;
 }
 
 // A species whose atoms form a prolate body turned away from the structure

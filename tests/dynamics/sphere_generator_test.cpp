@@ -101,10 +101,13 @@ TEST(SphereGenerator, ReachIsTheClampedSquaredDistanceToSolvent) {
         {10, 20, 20, 0.0, -25.0},                            // D = 5
         {8, 8, 8, 0.0, -3.0},                                // a corner of the cube
         {9, 9, 9, 0.0, -9.0},                                // nearest along an axis, not the diagonal
-        {10, 10, 10, 0.0, -25.0}, {12, 20, 20, 0.0, -40.0},  // D = 9: beyond sqrt(40), clamped to n
+        {10, 10, 10, 0.0, -25.0},                            // the same along the diagonal
+        {12, 20, 20, 0.0, -40.0},                            // D = 9: beyond sqrt(40), clamped to n
         {20, 20, 20, 0.0, -40.0},                            // deep inside
         {8, 20, 20, 1.0, -4.0},                              // extra reach: D = 1 + 1
         {9, 20, 20, 0.5, -12.25},                            // D = 3.5
+        {10, 20, 20, 1.2849, -(5 + 1.2849) * (5 + 1.2849)},  // D² just below n
+        {10, 20, 20, 1.33, -40.0},                           // D² just above n
         {5, 5, 5, 0.0, 0.0},                                 // not a protein cell (40)
         {0, 0, 0, 0.0, 0.0},                                 // solvent
     };

@@ -11,16 +11,17 @@ namespace grid_margin {
 inline constexpr int required = 6;
 inline constexpr double solvent_level = 79.0;  // eps above: solvent
 
-// The fewest whole cells between the grid's faces and its centre cell, any
-// non-solvent cell or any atom centre (negative for an atom outside).
+// The fewest whole cells between the grid's faces and its centre cell or
+// any atom centre (negative for an atom outside the grid).
+int atoms_margin(const PROT_CLASS& species, double h);
+
+// The same, counting every non-solvent cell of the permittivity grid too.
 int margin(const PROT_CLASS& species, double h);
 
-// Logs an error and throws the character string "grid too small" when the
-// margin is below `required`.
+// Log an error and throw the character string "grid too small" when the
+// margin is below `required`: `check_size` once the grid size is chosen and
+// before any grid exists, `check` once the permittivity grid exists.
+void check_size(const PROT_CLASS& species, double h);
 void check(const PROT_CLASS& species, double h);
-
-// The same for the grid size alone, before the grid exists: the centre
-// cell's margin (a grid below 13 cells can hold nothing).
-void check_size(const PROT_CLASS& species);
 
 }  // namespace grid_margin

@@ -21,5 +21,5 @@ void choose_grid_size(const PDcalc& engine, PROT_CLASS& species) {
         LOG_WARNING("pot_n=%d < automatic value %d", species.pot_n, automatic);
     else
         LOG_MESSAGE("pot_n=%d", species.pot_n);
-    grid_margin::check_size(species);
+    grid_margin::check_size(species, engine.h);
 }

@@ -4,7 +4,9 @@
 #include <cmath>
 #include <cstddef>
 #include <limits>
+#include <optional>
 
+#include "dynamics/species/GridCells.h"
 #include "dynamics/species/GridIndex.h"
 #include "dynamics/species/ShapeGrid.h"
 
@@ -86,10 +88,9 @@ CandidateGrid candidate_grid(const std::vector<double>& eps, int n, double r_plu
             }
 
     for (const ATOM& atom : atoms) {
-        const int i = shape_grid::cell_of(atom.x, h, n), j = shape_grid::cell_of(atom.y, h, n),
-                  k = shape_grid::cell_of(atom.z, h, n);
-        if (i < 0 || j < 0 || k < 0) continue;
-        double& reach = grid.reach[static_cast<std::size_t>(lin(n, i, j, k))];
+        const std::optional<GridCell> cell = grid_cell(n, h, POINT3D{atom.x, atom.y, atom.z});
+        if (!cell) continue;
+        double& reach = grid.reach[static_cast<std::size_t>(lin(n, (*cell)[0], (*cell)[1], (*cell)[2]))];
         reach = std::fabs(reach);
     }
     return grid;

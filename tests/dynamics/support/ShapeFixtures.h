@@ -16,10 +16,12 @@
 #include <deque>
 #include <fstream>
 #include <limits>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "dynamics/species/GridCells.h"
 #include "dynamics/species/GridIndex.h"
 #include "dynamics/species/PROT_CLASS.h"
 #include "dynamics/species/ShapeGrid.h"
@@ -34,8 +36,9 @@ inline void fill_permittivity(PROT_CLASS& s, double h, double probe) {
     std::vector<char> near(cells, 0);
     const int reach = static_cast<int>(std::ceil(probe / h)) + 1;
     for (const ATOM& a : s.atoms) {
-        const int ai = shape_grid::cell_of(a.x, h, n), aj = shape_grid::cell_of(a.y, h, n),
-                  ak = shape_grid::cell_of(a.z, h, n);
+        const std::optional<GridCell> cell = grid_cell(n, h, POINT3D{a.x, a.y, a.z});
+        if (!cell) continue;
+        const int ai = (*cell)[0], aj = (*cell)[1], ak = (*cell)[2];
         for (int i = std::max(0, ai - reach); i <= std::min(n - 1, ai + reach); ++i)
             for (int j = std::max(0, aj - reach); j <= std::min(n - 1, aj + reach); ++j)
                 for (int k = std::max(0, ak - reach); k <= std::min(n - 1, ak + reach); ++k) {
@@ -75,9 +78,8 @@ inline void fill_permittivity(PROT_CLASS& s, double h, double probe) {
                 if (touches_solvent) e = 40.0;
             }
     for (const ATOM& a : s.atoms) {
-        const int i = shape_grid::cell_of(a.x, h, n), j = shape_grid::cell_of(a.y, h, n),
-                  k = shape_grid::cell_of(a.z, h, n);
-        if (i >= 0 && j >= 0 && k >= 0) s.eps[static_cast<std::size_t>(lin(n, i, j, k))] = 2.0;
+        if (const std::optional<GridCell> cell = grid_cell(n, h, POINT3D{a.x, a.y, a.z}))
+            s.eps[static_cast<std::size_t>(lin(n, (*cell)[0], (*cell)[1], (*cell)[2]))] = 2.0;
     }
 }
 
