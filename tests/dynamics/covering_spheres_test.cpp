@@ -1,6 +1,8 @@
 // Covering spheres of a species: the spheres file, its generation and
 // reading, the coverage they give and the radii of the broad collision test.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <cmath>
@@ -163,6 +165,31 @@ TEST_F(Spheres, EveryAtomBallLiesInsideASphere) {
         }
         EXPECT_EQ(outside, 0);
     }
+}
+
+// A spheres file that cannot be written whole is removed, so that no later
+// run trusts a part of it. The process's file size limit stops the write
+// beyond the log's length.
+TEST_F(Spheres, FileCutShortIsRemoved) {
+    const std::string full_log = run();
+    const auto full_size = std::filesystem::file_size(spheres_file());
+    ASSERT_GT(full_size, full_log.size() + 200);
+    std::filesystem::remove(spheres_file());
+    species.spheres.clear();
+
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit limit = saved;
+    limit.rlim_cur = full_log.size() + 100;
+    void (*previous)(int) = signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+    const std::string log = run();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    signal(SIGXFSZ, previous);
+
+    EXPECT_NE(log.find("warning: failed to write " + spheres_file() + "\n"), std::string::npos) << log;
+    EXPECT_FALSE(std::filesystem::exists(spheres_file()));
+    EXPECT_GT(species.spheres_n, 0);
 }
 
 // A spheres file without a single sphere is no cache: the spheres are

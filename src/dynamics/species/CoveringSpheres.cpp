@@ -11,6 +11,7 @@
 #include "dynamics/species/SpheresFile.h"
 #include "utils/Log.h"
 #include "utils/ReadText.h"
+#include "utils/WriteText.h"
 #include "utils/fopen_s.h"
 
 namespace {
@@ -74,10 +75,10 @@ void PDcalc::spheres_gen(PROT_CLASS& species) {
         if (s.r != 0.0) species.spheres.push_back(SPHERE{s, s.r + max_atom_r});
     species.spheres_n = static_cast<std::int32_t>(species.spheres.size());
     if (file) {
-        for (const SPHERE& s : species.spheres)
-            std::fputs(covering_spheres::sphere_line(s, species).c_str(), file.get());
+        std::string text;
+        for (const SPHERE& s : species.spheres) text += covering_spheres::sphere_line(s, species);
         // A cache cut short would be trusted by later runs: remove it.
-        const bool written = std::fflush(file.get()) == 0 && !std::ferror(file.get());
+        const bool written = write_text(file.get(), text);
         file.reset();
         if (!written) {
             LOG_WARNING("failed to write %s", name->c_str());

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstddef>
+#include <limits>
 
 namespace principal_axes {
 namespace {
@@ -101,7 +102,7 @@ AxisSearch search_axes(const std::vector<ATOM>& atoms, double mass) {
     const std::vector<double>& angles = search_angles();
     const std::size_t count = angles.size();
     std::vector<double> estimate(count * count);
-    double low = INFINITY, high = -INFINITY;
+    double low = std::numeric_limits<double>::infinity(), high = -low;
     for (std::size_t p = 0; p < count; ++p)
         for (std::size_t t = 0; t < count; ++t) {
             const Frame f = frame(angles[p], angles[t]);
