@@ -1,6 +1,6 @@
 // Speed of velmesh's heavy parts: building the bucket tree and searching it
 // at the density of a protein's atoms, building sphere templates, computing
-// the volume of a large mesh and writing its files.
+// the volume of a large mesh and writing its files, and the reduced surface.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "surface/RunState.h"
+#include "surface/reduced/ReducedSurface.h"
+#include "surface/support/SphereSets.h"
 #include "surface/output/SurfaceFiles.h"
 #include "surface/tree/BHtree.h"
 #include "surface/triangulation/SphereTemplate.h"
@@ -116,5 +118,38 @@ void BM_write_surface_files(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * (mesh.run.triangulation.face_count() + mesh.run.triangulation.vertex_count()));
 }
 BENCHMARK(BM_write_surface_files)->Unit(benchmark::kMillisecond);
+
+// The reduced surface of one set of spheres at probe 1.5, from the spheres
+// alone; with -all_components when the second argument is 1.
+void reduced_surface(benchmark::State& state, const std::vector<surface_testing::TestSphere>& spheres) {
+    int faces = 0;
+    for (auto _ : state) {
+        velmesh::RunState run = surface_testing::run_of(spheres, 1.5);
+        run.all_components = state.range(1) != 0;
+        if (velmesh::compute_reduced_surface(run) != 1) state.SkipWithError("reduced surface failed");
+        faces = 0;
+        for (const auto& component : run.rs_components) faces += component.faces.count();
+        benchmark::DoNotOptimize(faces);
+    }
+    state.counters["faces"] = faces;
+    state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(spheres.size()));
+}
+
+// Random clusters at the density of a protein's heavy atoms.
+void BM_reduced_surface_cluster(benchmark::State& state) {
+    reduced_surface(state, surface_testing::random_cluster(static_cast<int>(state.range(0)), 17));
+}
+BENCHMARK(BM_reduced_surface_cluster)
+    ->Args({1000, 0})
+    ->Args({5000, 0})
+    ->Args({5000, 1})
+    ->Unit(benchmark::kMillisecond);
+
+// Heat-labile enterotoxin IIb, 5469 heavy atoms.
+void BM_reduced_surface_protein(benchmark::State& state) {
+    static const auto spheres = surface_testing::read_spheres(std::string(ZELMAR_FIXTURES) + "/spheres/1tii.xyz");
+    reduced_surface(state, spheres);
+}
+BENCHMARK(BM_reduced_surface_protein)->Args({0, 0})->Args({0, 1})->Unit(benchmark::kMillisecond);
 
 }  // namespace

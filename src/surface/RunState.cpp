@@ -27,6 +27,7 @@ void reset_spheres(RunState& run) {
         atom.component = nullptr;
         atom.component_number = kNoComponent;
         atom.free_edge_mark = 0;
+        atom.no_rs_edge = 0;
     }
 }
 

@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "dynamics/scene/AtomGrid.h"
 #include "dynamics/species/ATOM.h"
 #include "dynamics/species/RESIDUE.h"
 #include "utils/geometry/POINT3D.h"
@@ -89,4 +90,8 @@ struct PROT_CLASS {
     double limit_grad = 0;    // V/m; +infinity when not configured
     std::int32_t index = 0;        // position in the engine's species array
     std::int32_t compartment = 0;  // index of the species' compartment
+
+    // The atoms sorted into cells for the atom collision stage, made from
+    // `atoms` once they are final (make_atom_grid, scene/AtomGrid.h).
+    AtomGrid atom_grid;
 };

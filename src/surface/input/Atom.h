@@ -26,7 +26,8 @@ struct Atom {
     short radius_class = 0;
     std::uint8_t mark = 0;            // a failed stage asks for a larger radius
     std::uint8_t free_edge_mark = 0;  // treated by the free-edge search
-    int flags = 1;                    // 0: collision only; the reduced surface adds 2 for a sphere without edge
+    std::uint8_t no_rs_edge = 0;      // the reduced surface found no face or free torus on it
+    int flags = 1;                    // as read; 0: collision only
     int component_number = kNoComponent;
     int sixth_column = 0;  // 1 selects the high-density templates
     std::string name;

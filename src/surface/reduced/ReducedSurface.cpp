@@ -1,67 +1,126 @@
 #include "surface/reduced/ReducedSurface.h"
 
-#include <cmath>
-#include <vector>
+#include <array>
+#include <algorithm>
+#include <optional>
+#include <span>
 
 #include "surface/Console.h"
+#include "surface/reduced/Components.h"
+#include "surface/reduced/FaceCreation.h"
+#include "surface/reduced/FirstFace.h"
+#include "surface/reduced/Flood.h"
+#include "surface/reduced/FreeEdges.h"
+#include "surface/reduced/FreeVertices.h"
+#include "surface/reduced/MissedFaces.h"
+#include "surface/reduced/RSContext.h"
+#include "surface/reduced/TwinFaces.h"
 
 namespace velmesh {
 
 namespace {
 
-constexpr int kLeafSize = 10;
-constexpr int kMostNeighboursOfFreeVertex = 20;
+constexpr double kFarAway = 9999999.9;
+constexpr int kMostCavitySpheres = 3;
 
-void make_free_vertex_component(RunState& run, int sphere) {
-    RS_component& component = run.rs_components.emplace_back();
-    component.number = run.rs_components.count() - 1;
-    component.sphere_count = 1;
-    RS_edge& edge = component.edges.emplace_back();
-    edge.i = sphere;
-    edge.j = sphere;
-    edge.component_number = component.number;
-    Atom& atom = run.atoms[sphere];
-    atom.component = &component;
-    atom.component_number = component.number;
-    atom.edges.push_back(&edge);
+// The spheres reaching furthest towards -x, +x, -y, +y, -z and +z (the first
+// found on a tie); -1 where none reaches past +-9999999.9.
+std::array<int, 6> extreme_spheres(const RSContext& context) {
+    std::array<int, 6> extreme;
+    extreme.fill(-1);
+    std::array<double, 6> reach = {kFarAway, -kFarAway, kFarAway, -kFarAway, kFarAway, -kFarAway};
+    for (int s = 0; s < context.sphere_count(); ++s) {
+        const Vec3& c = context.centre(s);
+        const double r = context.radius(s);
+        for (int axis = 0; axis < 3; ++axis) {
+            if (c[axis] - r < reach[2 * axis]) {
+                reach[2 * axis] = c[axis] - r;
+                extreme[2 * axis] = s;
+            }
+            if (c[axis] + r > reach[2 * axis + 1]) {
+                reach[2 * axis + 1] = c[axis] + r;
+                extreme[2 * axis + 1] = s;
+            }
+        }
+    }
+    return extreme;
+}
+
+std::optional<FaceCandidate> external_face(RSContext& context, const std::array<int, 6>& extreme) {
+    for (const int s : extreme)
+        if (s >= 0)
+            if (auto face = find_first_rs_face_external(context, s)) return face;
+    return std::nullopt;
+}
+
+// A new component grown from the face: its flood, then its free edges. False
+// on an error status.
+bool build_component(RSContext& context, const FaceCandidate& first) {
+    RS_component* component = &new_rs_component(context.run);
+    create_first_face(context, *component, first);
+    flood(context, *component);
+    if (context.status() != 0) return false;
+    return free_edge_pass(context, component) == 0 && context.status() == 0;
+}
+
+// Step of the driver with -one_cavity: the component on the given spheres.
+std::optional<FaceCandidate> cavity_face(RSContext& context) {
+    RunState& run = context.run;
+    const int listed = static_cast<int>(run.one_cavity_atoms.size());
+    const int count = std::clamp(std::min(run.one_cavity_count, listed), 0, kMostCavitySpheres);
+    const std::span<const int> given(run.one_cavity_atoms.data(), static_cast<std::size_t>(count));
+    std::optional<FaceCandidate> face;
+    if (count == 1) face = find_first_rs_face_external(context, given[0]);
+    if (count >= 2) face = find_first_rs_face_cavity(context, given);
+    if (!face) {
+        // The record holds three indices, 0 where none was given.
+        const auto index = [&](int n) { return n < listed ? run.one_cavity_atoms[n] : 0; };
+        print_out("    Couldn't find first face with %d atoms %d %d %d trying -all option\n", run.one_cavity_count,
+                  index(0), index(1), index(2));
+    }
+    return face;
+}
+
+// Every sphere still without an edge starts a component of its own, or
+// free tori, or is marked as having none. False on failure.
+bool all_components(RSContext& context, const std::array<int, 6>& extreme) {
+    RunState& run = context.run;
+    if (run.rs_components.empty())
+        if (const auto face = external_face(context, extreme))
+            if (!build_component(context, *face)) return false;
+    for (int s = 0; s < context.sphere_count(); ++s) {
+        if (!run.atoms[s].edges.empty()) continue;
+        if (const auto face = find_first_rs_face(context, s)) {
+            if (!build_component(context, *face)) return false;
+            continue;
+        }
+        RS_component* none = nullptr;
+        const int made = find_free_edges(context, s, none);
+        if (made < 0) return false;
+        if (made == 0) run.atoms[s].no_rs_edge = 1;
+    }
+    return build_missed_faces(context);
+}
+
+// Grows the components; false on failure.
+bool grow(RSContext& context, const std::array<int, 6>& extreme) {
+    RunState& run = context.run;
+    if (!run.all_components) {
+        std::optional<FaceCandidate> face;
+        if (run.one_cavity) {
+            face = cavity_face(context);
+            if (face) run.one_cavity_count = 0;
+        } else {
+            face = external_face(context, extreme);
+            if (!face) print_err("    Couldn't find first face trying -all option\n");
+        }
+        if (face) return build_component(context, *face);
+        run.all_components = true;
+    }
+    return all_components(context, extreme);
 }
 
 }  // namespace
-
-std::unique_ptr<BHtree> sphere_tree(const RunState& run) {
-    std::vector<BHpoint> points;
-    points.reserve(run.atoms.size());
-    for (int i = 0; i < run.atom_count(); ++i) {
-        const Atom& a = run.atoms[i];
-        points.push_back(BHpoint{a.x, a.y, a.z, a.r, i});
-    }
-    return generateBHtree(std::move(points), kLeafSize);
-}
-
-int find_free_vertices(RunState& run, const BHtree& tree) {
-    const double p = run.probe_radius;
-    std::vector<int> neighbours;
-    int free_spheres = 0;
-    for (int i = 0; i < run.atom_count(); ++i) {
-        const Atom& atom = run.atoms[i];
-        const float centre[3] = {atom.x, atom.y, atom.z};
-        findBHcloseAtoms(&tree, centre, static_cast<float>(2 * p + atom.r + tree.rmax), neighbours);
-        int others = 0;
-        bool reached = false;
-        for (const int n : neighbours) {
-            if (n == i) continue;
-            ++others;
-            const Atom& other = run.atoms[n];
-            if (std::sqrt(squared_distance(atom.centre(), other.centre())) < atom.r + other.r + 2 * p) reached = true;
-        }
-        if (others > kMostNeighboursOfFreeVertex || reached) continue;
-        ++free_spheres;
-        // A collision-only sphere takes part only as an obstacle; alone it
-        // bounds no surface.
-        if (!atom.collision_only()) make_free_vertex_component(run, i);
-    }
-    return free_spheres;
-}
 
 int compute_reduced_surface(RunState& run) {
     run.rs_failed = 0;
@@ -70,13 +129,19 @@ int compute_reduced_surface(RunState& run) {
         return 0;
     }
     if (run.atom_count() < 3) run.free_vertices = true;
-    const std::unique_ptr<BHtree> tree = sphere_tree(run);
+    RSContext context(run);
+    const std::array<int, 6> extreme = extreme_spheres(context);
     int free_spheres = 0;
-    if (run.all_components || run.free_vertices) free_spheres = find_free_vertices(run, *tree);
+    if (run.all_components || run.free_vertices) free_spheres = find_free_vertices(run, *context.tree);
     if (free_spheres < run.atom_count()) {
-        print_err("velmesh: this build computes isolated spheres only (with -free_vertices, or fewer than three spheres)\n");
-        exit_run(1);
+        const bool grown = grow(context, extreme);
+        if (!grown || run.rs_failed != 0) {
+            if (run.rs_failed == 0) run.rs_failed = kRsInconsistent;
+            return -1;
+        }
     }
+    for (RS_component& component : run.rs_components) clean_twin_faces(context, component);
+    count_component_spheres(run);
     return 1;
 }
 

@@ -1,22 +1,20 @@
 #pragma once
-// The reduced-surface driver and the free-vertex search.
+// The reduced-surface driver: free vertices, the first face of each
+// component and its growth, free edges, and the twin clean-up.
 #include "surface/RunState.h"
-#include "surface/tree/BHtree.h"
-#include "surface/tree/Geometry.h"
 
 namespace velmesh {
 
-// Builds the reduced surface of the run's spheres with its probe radius.
-// Returns 1 on success, a negative value for a failure worth a restart, and 0
-// when there are no spheres.
+// Builds the reduced surface of the run's spheres with its probe radius into
+// the run's components (see RSRecords.h for what they hold). Returns 1 on
+// success, -1 for a failure worth a restart (the status is in rs_failed and
+// the spheres concerned have grown), and 0 when there are no spheres.
+//
+// Without -all_components only the component reached from the extreme
+// spheres is built (or, with -one_cavity, the one on the given spheres);
+// with it, every sphere left without an edge is tried as the start of
+// another component, so a cavity is found when one of its spheres lies on no
+// other component.
 int compute_reduced_surface(RunState& run);
-
-// Makes every free vertex (a sphere that no probe touching it can also touch
-// another sphere with) a component of its own. Returns the number of spheres
-// found free, collision-only ones included, which get no component.
-int find_free_vertices(RunState& run, const BHtree& tree);
-
-// The spheres' search tree: one point per sphere, leaf size 10.
-std::unique_ptr<BHtree> sphere_tree(const RunState& run);
 
 }  // namespace velmesh

@@ -46,7 +46,7 @@ int compute_SES(RunState& run, RS_component& component, float probe_radius) {
         lone_sphere_surface(run, component, ses);
         return 0;
     }
-    throw std::logic_error("compute_SES: components with reduced-surface faces are not handled by this build");
+    throw std::logic_error("compute_SES: this build handles lone spheres only");
 }
 
 }  // namespace velmesh

@@ -8,6 +8,8 @@
 #include <numeric>
 #include <sstream>
 
+#include "surface/support/UnionFind.h"
+
 namespace surface_testing {
 
 namespace {
@@ -33,23 +35,6 @@ int skip_header(std::istream& in, std::vector<std::string>& lines, bool& has_hea
     lines.erase(lines.begin(), lines.begin() + std::min<std::size_t>(3, lines.size()));
     return count;
 }
-
-class UnionFind {
-public:
-    explicit UnionFind(int n) : parent_(n) { std::iota(parent_.begin(), parent_.end(), 0); }
-    int find(int a) {
-        while (parent_[a] != a) a = parent_[a] = parent_[parent_[a]];
-        return a;
-    }
-    void join(int a, int b) {
-        a = find(a);
-        b = find(b);
-        if (a != b) parent_[std::max(a, b)] = std::min(a, b);
-    }
-
-private:
-    std::vector<int> parent_;
-};
 
 void add_problem(MeshCheck& check, const std::string& text) {
     if (check.problems.size() < 20) check.problems.push_back(text);

@@ -1,0 +1,79 @@
+#pragma once
+// The working state of one reduced-surface computation: the run, the search
+// tree over the spheres, a contiguous copy of the centres and radii for the
+// inner loops, every sphere's neighbours, and reusable lists, so that the
+// searches allocate nothing once they have warmed up.
+#include <memory>
+#include <span>
+#include <vector>
+
+#include "surface/RunState.h"
+#include "surface/Vec3.h"
+#include "surface/tree/BHtree.h"
+
+namespace velmesh {
+
+// Error statuses of the reduced surface, kept in the run's rs_failed.
+inline constexpr int kRsInconsistent = 1;  // radii were enlarged, or a free-edge search failed
+
+// A probe position counts as free when every other sphere keeps its centre
+// at least r + p - this away.
+inline constexpr double kFreeProbeSlack = 0.00001;
+
+struct Ball {
+    Vec3 centre;
+    double r = 0;
+};
+
+class RSContext {
+public:
+    explicit RSContext(RunState& run);
+
+    RunState& run;
+    const double p;  // probe radius
+    std::vector<Ball> balls;
+    std::unique_ptr<BHtree> tree;
+
+    const Vec3& centre(int sphere) const { return balls[sphere].centre; }
+    double radius(int sphere) const { return balls[sphere].r; }
+    double rmax() const { return tree->rmax; }
+    int sphere_count() const { return static_cast<int>(balls.size()); }
+
+    int status() const { return run.rs_failed; }
+    void fail(int status) { run.rs_failed = status; }
+
+    // Replaces `found` with the spheres whose centres lie within the distance
+    // of the point.
+    void neighbours(const Vec3& point, double distance, std::vector<int>& found) const;
+
+    // The spheres (the sphere itself among them) whose centres lie within
+    // r + 2p + rmax of the sphere's centre, in the tree's order: all that a
+    // probe touching the sphere can touch or overlap. Any search around a
+    // torus of the sphere with a neighbour, or around a probe touching it,
+    // finds a subset of these in the same order.
+    std::span<const int> near(int sphere) const {
+        return {near_pool_.data() + near_start_[sphere], near_pool_.data() + near_start_[sphere + 1]};
+    }
+
+    // Whether a probe at the position keeps clear of every listed sphere but
+    // the three it touches (pass -1 for fewer). The sphere that blocked the
+    // last position is tested first: neighbouring positions tend to be
+    // blocked by the same sphere.
+    bool probe_is_free(const Vec3& probe, std::span<const int> spheres, int a, int b, int c);
+
+    // Grows a sphere by 0.1, reporting it, in the run and here.
+    void grow_radius(int sphere);
+
+    // Reusable lists, one per nesting level of the searches.
+    std::vector<int> near_free_edges;
+    std::vector<int> near_circle;
+    std::vector<int> near_sweep;
+    std::vector<int> order;
+
+private:
+    std::vector<int> near_pool_;
+    std::vector<std::size_t> near_start_;
+    int last_blocker_ = -1;
+};
+
+}  // namespace velmesh

@@ -1,0 +1,100 @@
+#include "surface/reduced/TwinFaces.h"
+
+#include <algorithm>
+
+#include "surface/reduced/RSTopology.h"
+#include "surface/tree/Geometry.h"
+
+namespace velmesh {
+
+namespace {
+
+bool may_have_twin(const RS_face& face) {
+    int singular = 0;
+    int merged_points = 0;
+    for (const RS_edge* edge : face.edges) {
+        if (edge->singular_kind == 0) continue;
+        ++singular;
+        if (edge->singular_kind == 1) ++merged_points;
+    }
+    return singular >= 2 && !(singular == 2 && merged_points == 2);
+}
+
+bool holds(const RS_face& face, const RS_edge* edge) {
+    return std::find(face.edges.begin(), face.edges.end(), edge) != face.edges.end();
+}
+
+RS_face* beyond(const RS_edge& edge, const RS_face& face) {
+    return edge.face1 == &face ? edge.face2 : edge.face1;
+}
+
+Vec3 direction(const RS_edge& edge, const Vec3& probe) {
+    Vec3 unit;
+    double length = 0;
+    unit_difference(edge.torus_centre, probe, unit, length);
+    return unit;
+}
+
+// The edge e of `face` now bounds `other` (which held `replaced`, the twin's
+// edge on the same spheres) in the face's place.
+void hand_over(RSContext& context, RS_component& component, RS_edge& e, const RS_face& face, int slot,
+               RS_edge& replaced, RS_face& other) {
+    (e.face1 == &face ? e.face1 : e.face2) = &other;
+    const auto at = std::find(other.edges.begin(), other.edges.end(), &replaced);
+    const auto other_slot = at - other.edges.begin();
+    other.edges[other_slot] = &e;
+    other.edge_orientations[other_slot] = face.edge_orientations[slot];
+    if (e.face1 != nullptr && e.face2 != nullptr)
+        e.angle = oriented_angle(direction(e, e.face1->probe), direction(e, e.face2->probe), e.axis);
+    delete_rs_edge(context.run, component, replaced);
+}
+
+void remove_pair(RSContext& context, RS_component& component, RS_face& face, RS_face& reversed) {
+    RS_edge* shared[3] = {};
+    int shared_count = 0;
+    for (int slot = 0; slot < 3; ++slot) {
+        RS_edge& e = *face.edges[slot];
+        if (holds(reversed, &e)) {
+            shared[shared_count++] = &e;
+            continue;
+        }
+        RS_edge* replaced = reversed.edges[edge_slot(reversed, e.i, e.j)];
+        RS_face* other = beyond(*replaced, reversed);
+        if (beyond(e, face) != nullptr && other != nullptr)
+            hand_over(context, component, e, face, slot, *replaced, *other);
+    }
+    for (int s = 0; s < shared_count; ++s) delete_rs_edge(context.run, component, *shared[s]);
+    component.singular_face_count -= face.singular + reversed.singular;
+    component.faces.erase(face);
+    component.faces.erase(reversed);
+}
+
+int shared_edges(const RS_face& a, const RS_face& b) {
+    const auto in_b = [&](const RS_edge* e) { return holds(b, e); };
+    return static_cast<int>(std::count_if(a.edges.begin(), a.edges.end(), in_b));
+}
+
+}  // namespace
+
+void clean_twin_faces(RSContext& context, RS_component& component) {
+    for (RS_face* face = component.faces.first(); face != nullptr;) {
+        RS_face* next = face->next;
+        RS_face* reversed = nullptr;
+        if (face->twin == nullptr && may_have_twin(*face))
+            reversed = find_rs_face(context.run, component, face->i, face->k, face->j);
+        if (reversed != nullptr && reversed != face) {
+            const int shared = shared_edges(*face, *reversed);
+            if (shared == 2) {
+                if (next == reversed) next = reversed->next;
+                remove_pair(context, component, *face, *reversed);
+            } else {
+                face->twin = reversed;
+                reversed->twin = face;
+                ++component.face_pair_count;
+            }
+        }
+        face = next;
+    }
+}
+
+}  // namespace velmesh
