@@ -1,6 +1,7 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -8,7 +9,10 @@
 #include "dynamics/species/PrincipalAxes.h"
 #include "dynamics/support/BruteForceSpheres.h"
 #include "dynamics/support/ShapeFixtures.h"
+#include "support/TempDir.h"
 #include "utils/Log.h"
+#include "utils/backup/backup.h"
+#include "utils/config/RootSection.h"
 
 namespace {
 
@@ -52,8 +56,7 @@ void BM_spheres_gen_plainly(benchmark::State& state) {
     for (auto _ : state) {
         int protein = 0;
         const std::vector<double> reach = brute_force::candidates(species.eps, n, 0.0, atoms, h, protein);
-        std::vector<SPHERE> spheres =
-            brute_force::select(reach, brute_force::weights(reach, n), species.eps, n, h);
+        std::vector<SPHERE> spheres = brute_force::select(reach, brute_force::weights(reach, n), species.eps, n, h);
         brute_force::fit(spheres, atoms, h);
         benchmark::DoNotOptimize(spheres.data());
     }
@@ -80,5 +83,37 @@ void BM_search_axes_plainly(benchmark::State& state) {
     state.SetLabel(structures[state.range(0)]);
 }
 BENCHMARK(BM_search_axes_plainly)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// The whole set-up of a species from its structure file, with nothing
+// cached: structure, principal axes, permittivity and potential grids (500
+// sweeps), covering spheres and surface, on the default grid (2 Å cells,
+// 100 Å around the atoms).
+void BM_init_prot(benchmark::State& state) {
+    quiet_log();
+    const std::string structure = structures[state.range(0)];
+    testing_support::TempDir dir;
+    const std::string folder = dir.path().string() + "/";
+    int cells = 0;
+    for (auto _ : state) {
+        backup::reset();
+        PDcalc engine;
+        auto root = std::make_unique<RootSection>("run", false);
+        Section* section = root->CreateSection("Species.protein");
+        section->SetString((std::string(ZELMAR_FIXTURES) + "/proteins/" + structure).c_str(), "pdb");
+        section->SetString("box", "compartment");
+        engine.config = std::move(root);
+        engine.in_folder = "";
+        engine.out_folder = engine.runtime_folder = folder;
+        engine.collision_stage1 = &PDcalc::collision3D_spheres;
+        engine.model.compartment_index = {{"box", 0}};
+        PROT_CLASS species;
+        engine.init_prot(species, section);
+        cells = species.pot_n;
+        benchmark::DoNotOptimize(species.spheres.data());
+    }
+    backup::reset();
+    state.SetLabel(structure + ", " + std::to_string(cells) + " cells");
+}
+BENCHMARK(BM_init_prot)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace

@@ -6,9 +6,8 @@
 #include <limits>
 #include <optional>
 
-#include "dynamics/species/GridCells.h"
+#include "dynamics/species/GridCell.h"
 #include "dynamics/species/GridIndex.h"
-#include "dynamics/species/ShapeGrid.h"
 
 namespace covering_spheres {
 namespace {
@@ -88,9 +87,9 @@ CandidateGrid candidate_grid(const std::vector<double>& eps, int n, double r_plu
             }
 
     for (const ATOM& atom : atoms) {
-        const std::optional<GridCell> cell = grid_cell(n, h, POINT3D{atom.x, atom.y, atom.z});
+        const std::optional<GridCell> cell = grid_cell(POINT3D{atom.x, atom.y, atom.z}, n, h);
         if (!cell) continue;
-        double& reach = grid.reach[static_cast<std::size_t>(lin(n, (*cell)[0], (*cell)[1], (*cell)[2]))];
+        double& reach = grid.reach[cell->index(n)];
         reach = std::fabs(reach);
     }
     return grid;

@@ -4,8 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "dynamics/species/GridCell.h"
 #include "dynamics/species/GridIndex.h"
-#include "dynamics/species/ShapeGrid.h"
 
 namespace covering_spheres {
 namespace {
@@ -111,9 +111,8 @@ std::vector<SPHERE> select_spheres(const CandidateGrid& candidates, std::vector<
         const auto p = static_cast<int>(table.cell[best]);
         const int i = p / (n * n), j = p / n % n, k = p % n;
         const int r2 = table.r2[best];
-        spheres.push_back(
-            SPHERE{{shape_grid::centre_of(i, h, n), shape_grid::centre_of(j, h, n), shape_grid::centre_of(k, h, n)},
-                   std::sqrt((r2 + 0.01) * 0.5) * h});
+        spheres.push_back(SPHERE{{cell_centre(i, n, h), cell_centre(j, n, h), cell_centre(k, n, h)},
+                                 std::sqrt((r2 + 0.01) * 0.5) * h});
 
         // Its atoms are covered: their weight goes, and every candidate that
         // collected them is scored again.

@@ -10,9 +10,9 @@
 #include "dynamics/PDcalc.h"
 #include "dynamics/ProcessGlobals.h"
 #include "dynamics/species/BodyFrame.h"
+#include "dynamics/species/GridCell.h"
 #include "dynamics/species/GridIndex.h"
 #include "dynamics/species/GridMargin.h"
-#include "dynamics/species/ShapeGrid.h"
 #include "utils/Format.h"
 #include "utils/Log.h"
 #include "utils/fopen_s.h"
@@ -146,8 +146,7 @@ void PDcalc::surf_points(PROT_CLASS& s) {
 
     s.surf_points.clear();
     for (std::size_t p = 0; p < xs.size(); ++p)
-        s.surf_points.push_back(POINT3D{shape_grid::centre_of(xs[p], h, n), shape_grid::centre_of(ys[p], h, n),
-                                        shape_grid::centre_of(zs[p], h, n)});
+        s.surf_points.push_back(POINT3D{cell_centre(xs[p], n, h), cell_centre(ys[p], n, h), cell_centre(zs[p], n, h)});
     s.surf_points_n = static_cast<std::int32_t>(s.surf_points.size());
     if (file) {
         for (const POINT3D& p : s.surf_points) {

@@ -1,19 +1,11 @@
 #pragma once
-// Species for the tests of the shape steps: atoms in the body frame and a
-// permittivity grid made from them in code, and the atoms of the structure
-// files under tests/fixtures/proteins.
-//
-// The grid follows the engine's rules: solvent (80) is every cell reachable
-// from the grid's first corner through cells whose centres lie farther than
-// the probe radius from every atom centre; protein cells that touch solvent
-// (26 neighbours, grid's outer layer excluded) form a boundary layer (40);
-// the rest is protein (2); the cell of every atom centre is protein.
+// Species for the tests of the shape steps: atoms in the body frame with the
+// permittivity grid the engine makes from them, and the atoms of the
+// structure files under tests/fixtures/proteins.
 #include <algorithm>
-#include <array>
 #include <cctype>
 #include <cmath>
 #include <cstddef>
-#include <deque>
 #include <fstream>
 #include <limits>
 #include <optional>
@@ -21,66 +13,15 @@
 #include <string>
 #include <vector>
 
-#include "dynamics/species/GridCells.h"
 #include "dynamics/species/GridIndex.h"
 #include "dynamics/species/PROT_CLASS.h"
-#include "dynamics/species/ShapeGrid.h"
+#include "dynamics/species/PermittivityFill.h"
 
 namespace dynamics_testing {
 
+// The species' permittivity grid for a probe of radius `probe` (metres).
 inline void fill_permittivity(PROT_CLASS& s, double h, double probe) {
-    const int n = s.pot_n;
-    const auto cells = static_cast<std::size_t>(n) * n * n;
-    s.eps.assign(cells, 2.0);
-    // Cells whose centre lies within the probe radius of an atom centre.
-    std::vector<char> near(cells, 0);
-    const int reach = static_cast<int>(std::ceil(probe / h)) + 1;
-    for (const ATOM& a : s.atoms) {
-        const std::optional<GridCell> cell = grid_cell(n, h, POINT3D{a.x, a.y, a.z});
-        if (!cell) continue;
-        const int ai = (*cell)[0], aj = (*cell)[1], ak = (*cell)[2];
-        for (int i = std::max(0, ai - reach); i <= std::min(n - 1, ai + reach); ++i)
-            for (int j = std::max(0, aj - reach); j <= std::min(n - 1, aj + reach); ++j)
-                for (int k = std::max(0, ak - reach); k <= std::min(n - 1, ak + reach); ++k) {
-                    const double dx = a.x - shape_grid::centre_of(i, h, n), dy = a.y - shape_grid::centre_of(j, h, n),
-                                 dz = a.z - shape_grid::centre_of(k, h, n);
-                    if (dx * dx + dy * dy + dz * dz <= probe * probe)
-                        near[static_cast<std::size_t>(lin(n, i, j, k))] = 1;
-                }
-    }
-    const auto free_cell = [&](int i, int j, int k) { return !near[static_cast<std::size_t>(lin(n, i, j, k))]; };
-    std::deque<std::array<int, 3>> todo{{0, 0, 0}};
-    s.eps[0] = 80.0;
-    while (!todo.empty()) {
-        const auto [i, j, k] = todo.front();
-        todo.pop_front();
-        for (int a = -1; a <= 1; ++a)
-            for (int b = -1; b <= 1; ++b)
-                for (int c = -1; c <= 1; ++c) {
-                    const int x = i + a, y = j + b, z = k + c;
-                    if (x < 0 || x >= n || y < 0 || y >= n || z < 0 || z >= n) continue;
-                    double& e = s.eps[static_cast<std::size_t>(lin(n, x, y, z))];
-                    if (e > 79.0 || !free_cell(x, y, z)) continue;
-                    e = 80.0;
-                    todo.push_back({x, y, z});
-                }
-    }
-    for (int i = 1; i < n - 1; ++i)
-        for (int j = 1; j < n - 1; ++j)
-            for (int k = 1; k < n - 1; ++k) {
-                double& e = s.eps[static_cast<std::size_t>(lin(n, i, j, k))];
-                if (!(e < 3.0)) continue;
-                bool touches_solvent = false;
-                for (int a = -1; a <= 1; ++a)
-                    for (int b = -1; b <= 1; ++b)
-                        for (int c = -1; c <= 1; ++c)
-                            touches_solvent |= s.eps[static_cast<std::size_t>(lin(n, i + a, j + b, k + c))] > 79.0;
-                if (touches_solvent) e = 40.0;
-            }
-    for (const ATOM& a : s.atoms) {
-        if (const std::optional<GridCell> cell = grid_cell(n, h, POINT3D{a.x, a.y, a.z}))
-            s.eps[static_cast<std::size_t>(lin(n, (*cell)[0], (*cell)[1], (*cell)[2]))] = 2.0;
-    }
+    s.eps = permittivity::fill(s.atoms, s.pot_n, h, probe * probe).eps;
 }
 
 // A species holding `atoms` on a grid of n cells with step h: its
