@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -12,8 +11,11 @@
 #include "dynamics/species/Friction.h"
 #include "dynamics/species/PrincipalAxes.h"
 #include "support/LongAxis.h"
+#include "support/ShapeFixtures.h"
 
 namespace {
+
+using dynamics_testing::turned_ellipsoid_atoms;
 
 ATOM atom_at(double x, double y, double z, double mass = 12.0) { return ATOM{x, y, z, 1.7e-10, 0, mass, 1, 1, 0}; }
 
@@ -21,27 +23,6 @@ double total_mass(const std::vector<ATOM>& atoms) {
     double m = 0;
     for (const ATOM& a : atoms) m += a.mass;
     return m;
-}
-
-// `count` atoms of equal mass spread uniformly through the prolate ellipsoid
-// of semi-axes a (along z) and b, then turned by `rot` (world = rotᵀ · body),
-// and centred on their centre of mass.
-std::vector<ATOM> prolate_body(double a, double b, int count, const double rot[3][3], unsigned seed) {
-    std::mt19937 random(seed);
-    std::uniform_real_distribution<double> u(-1.0, 1.0);
-    std::vector<ATOM> atoms;
-    while (static_cast<int>(atoms.size()) < count) {
-        const double x = u(random), y = u(random), z = u(random);
-        if (x * x + y * y + z * z > 1.0) continue;
-        const double body[3] = {x * b, y * b, z * a};
-        double world[3];
-        for (int j = 0; j < 3; ++j) world[j] = rot[0][j] * body[0] + rot[1][j] * body[1] + rot[2][j] * body[2];
-        atoms.push_back(atom_at(world[0], world[1], world[2]));
-    }
-    double c[3] = {0, 0, 0};
-    for (const ATOM& t : atoms) c[0] += t.x, c[1] += t.y, c[2] += t.z;
-    for (ATOM& t : atoms) t.x -= c[0] / count, t.y -= c[1] / count, t.z -= c[2] / count;
-    return atoms;
 }
 
 TEST(PrincipalAxes, TheAnglesAre201RepeatedSteps) {
@@ -70,8 +51,8 @@ TEST(PrincipalAxes, SameResultAsSummingEveryDirection) {
         bool found;
     };
     const std::vector<Case> cases = {
-        {"prolate, turned", prolate_body(2e-9, 1e-9, 300, turned, 1), true},
-        {"nearly spherical", prolate_body(1.01e-9, 1e-9, 300, turned, 2), true},
+        {"prolate, turned", turned_ellipsoid_atoms(1, 300, 2e-9, 1e-9, turned), true},
+        {"nearly spherical", turned_ellipsoid_atoms(2, 300, 1.01e-9, 1e-9, turned), true},
         {"cube lattice: ties everywhere", lattice, true},
         {"six atoms on the axes",
          {atom_at(1e-10, 0, 0), atom_at(-1e-10, 0, 0), atom_at(0, 1e-10, 0), atom_at(0, -1e-10, 0),
@@ -120,7 +101,7 @@ TEST(PrincipalAxes, FindsTheLongAxisOfATurnedProlateBody) {
         double rot[3][3];
         turn_3a(rot, identity, c.alpha, c.beta, c.gamma);
         const double a = 3e-9, b = 1.2e-9;
-        const std::vector<ATOM> atoms = prolate_body(a, b, 4000, rot, 7);
+        const std::vector<ATOM> atoms = turned_ellipsoid_atoms(7, 4000, a, b, rot);
         const principal_axes::AxisSearch found = principal_axes::search_axes(atoms, total_mass(atoms));
         ASSERT_TRUE(found.found);
         // The long axis found: within a degree of the body's (rotᵀ · z, the

@@ -5,7 +5,6 @@
 #include <cmath>
 #include <filesystem>
 #include <limits>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -19,6 +18,7 @@
 #include "dynamics/species/SpeciesKeys.h"
 #include "support/LoggedText.h"
 #include "support/LongAxis.h"
+#include "support/ShapeFixtures.h"
 #include "support/TempDir.h"
 #include "utils/backup/backup.h"
 #include "utils/config/RootSection.h"
@@ -196,26 +196,9 @@ protected:
         species.mass_center = {1.0, 2.0, 3.0};
         const double identity[3][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
         turn_3a(turn, identity, 0.5, -0.3, 1.2);
-        std::mt19937 random(3);
-        std::uniform_real_distribution<double> u(-1.0, 1.0);
-        while (species.atoms.size() < 500) {
-            const double x = u(random), y = u(random), z = u(random);
-            if (x * x + y * y + z * z > 1.0) continue;
-            const double body[3] = {x * 1e-9, y * 1e-9, z * 2.5e-9};
-            double p[3];
-            for (int j = 0; j < 3; ++j) p[j] = turn[0][j] * body[0] + turn[1][j] * body[1] + turn[2][j] * body[2];
-            species.atoms.push_back(ATOM{p[0], p[1], p[2], 1.7e-10, 0, 12.0, 1, 1, 0});
-            species.mass += 12.0;
-        }
+        species.atoms = dynamics_testing::turned_ellipsoid_atoms(3, 500, 2.5e-9, 1e-9, turn);
         species.atoms_n = static_cast<std::int32_t>(species.atoms.size());
-        // Positions about the centre of mass, as the structure reader gives them.
-        double c[3] = {0, 0, 0};
-        for (const ATOM& a : species.atoms) c[0] += a.x, c[1] += a.y, c[2] += a.z;
-        for (ATOM& a : species.atoms) {
-            a.x -= c[0] / species.atoms_n;
-            a.y -= c[1] / species.atoms_n;
-            a.z -= c[2] / species.atoms_n;
-        }
+        species.mass = 12.0 * species.atoms_n;
     }
     std::string axes_file_name() const { return engine.runtime_folder + "lys.ellipsoid"; }
     bool settle(std::string& log) {

@@ -1,7 +1,6 @@
 #include "dynamics/species/AxesFile.h"
 
-#include <cmath>
-
+#include "dynamics/scene/Placement.h"
 #include "utils/Format.h"
 #include "utils/ScanNumbers.h"
 
@@ -25,16 +24,8 @@ Content parse(const std::string& text) {
 }
 
 bool is_rotation(const double rot[3][3]) {
-    constexpr double tolerance = 1e-4;
-    for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 3; ++j) {
-            const double product = rot[i][0] * rot[j][0] + rot[i][1] * rot[j][1] + rot[i][2] * rot[j][2];
-            if (!(std::fabs(product - (i == j ? 1.0 : 0.0)) <= tolerance)) return false;
-        }
-    const double det = rot[0][0] * (rot[1][1] * rot[2][2] - rot[1][2] * rot[2][1]) -
-                       rot[0][1] * (rot[1][0] * rot[2][2] - rot[1][2] * rot[2][0]) +
-                       rot[0][2] * (rot[1][0] * rot[2][1] - rot[1][1] * rot[2][0]);
-    return std::fabs(det - 1.0) <= tolerance;
+    // The file holds seven significant digits.
+    return ::is_rotation(rot, 1e-4);
 }
 
 std::string text(const double rot[3][3], double ell_a, double ell_b, const POINT3D& mass_center) {

@@ -1,7 +1,6 @@
 // The covering spheres of a species: read from its spheres file, or
 // generated from its permittivity grid and atoms and written to that file.
 #include <cstdio>
-#include <utility>
 
 #include "dynamics/PDcalc.h"
 #include "dynamics/ProcessGlobals.h"

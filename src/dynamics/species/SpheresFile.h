@@ -3,7 +3,6 @@
 // (centre x, y, z and radius in ångström, the centre in the structure file's
 // frame). Reading takes every line that begins with four numbers and skips
 // the others.
-#include <cstdio>
 #include <string>
 #include <vector>
 

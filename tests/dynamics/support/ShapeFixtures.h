@@ -47,9 +47,9 @@ inline PROT_CLASS shape_species(std::vector<ATOM> atoms, int n, double h, double
     return s;
 }
 
-// `count` carbon atoms scattered uniformly in a ball of `radius` metres
-// around the origin.
-inline std::vector<ATOM> blob_atoms(unsigned seed, int count, double radius) {
+// `count` carbon atoms scattered uniformly through the ellipsoid of
+// semi-axes b (along x and y) and a (along z) around the origin.
+inline std::vector<ATOM> ellipsoid_atoms(unsigned seed, int count, double a, double b) {
     std::mt19937 random(seed);
     std::uniform_real_distribution<double> u(-1.0, 1.0);
     std::vector<ATOM> atoms;
@@ -57,8 +57,30 @@ inline std::vector<ATOM> blob_atoms(unsigned seed, int count, double radius) {
         const double x = u(random), y = u(random), z = u(random);
         if (x * x + y * y + z * z > 1.0) continue;
         const auto serial = static_cast<std::int32_t>(atoms.size() + 1);
-        atoms.push_back(ATOM{x * radius, y * radius, z * radius, 1.7e-10, 0.0, 12.0, serial, serial, 0});
+        atoms.push_back(ATOM{x * b, y * b, z * a, 1.7e-10, 0.0, 12.0, serial, serial, 0});
     }
+    return atoms;
+}
+
+// The same in a ball of `radius` metres.
+inline std::vector<ATOM> blob_atoms(unsigned seed, int count, double radius) {
+    return ellipsoid_atoms(seed, count, radius, radius);
+}
+
+// The same turned by `rot` (position = rotᵀ · body) and centred on their
+// centre of mass, as the structure reader gives a body whose axes are not
+// the file's.
+inline std::vector<ATOM> turned_ellipsoid_atoms(unsigned seed, int count, double a, double b, const double rot[3][3]) {
+    std::vector<ATOM> atoms = ellipsoid_atoms(seed, count, a, b);
+    double c[3] = {0, 0, 0};
+    for (ATOM& t : atoms) {
+        const double body[3] = {t.x, t.y, t.z};
+        t.x = rot[0][0] * body[0] + rot[1][0] * body[1] + rot[2][0] * body[2];
+        t.y = rot[0][1] * body[0] + rot[1][1] * body[1] + rot[2][1] * body[2];
+        t.z = rot[0][2] * body[0] + rot[1][2] * body[1] + rot[2][2] * body[2];
+        c[0] += t.x, c[1] += t.y, c[2] += t.z;
+    }
+    for (ATOM& t : atoms) t.x -= c[0] / count, t.y -= c[1] / count, t.z -= c[2] / count;
     return atoms;
 }
 
