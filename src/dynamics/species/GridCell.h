@@ -17,6 +17,7 @@ struct GridCell {
     int j;
     int k;
     std::size_t index(int n) const { return static_cast<std::size_t>(lin(n, i, j, k)); }
+    bool operator==(const GridCell&) const = default;
 };
 
 // The centre of cell `cell` along one axis, metres.
