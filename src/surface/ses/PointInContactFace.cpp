@@ -82,26 +82,26 @@ private:
     Vec3 from_;
 };
 
-// The decision along the great circle from the middle of the reference arc
-// to the point; nullopt-like 2 when this reference cannot decide.
+// The decision along the great circle from a point of the reference arc
+// (the fraction `along` of its way) to the point; kTryAnother when this
+// reference cannot decide.
 constexpr int kTryAnother = 2;
 
 int decide_from(const Vec3& x, const Vec3& centre, double radius, std::span<const BoundaryArc> boundary,
-                const BoundaryArc& reference, double tolerance, std::vector<double>& angles) {
+                const BoundaryArc& reference, double along, double tolerance, std::vector<double>& angles) {
     const SES_edge& edge = *reference.edge;
     if (edge.radius <= kTiny) return kTryAnother;
     const Vec3 m = to_double(edge.circle_centre);
     const Vec3 start = unit(to_double(edge.start->position) - m);
-    const Vec3 middle_direction = rotate(start, -edge.normal(), sweep_of(edge) / 2);
-    const Vec3 middle = m + static_cast<double>(edge.radius) * middle_direction;
-    const Vec3 y = unit(middle - centre);
+    const Vec3 on_arc = m + static_cast<double>(edge.radius) * rotate(start, -edge.normal(), sweep_of(edge) * along);
+    const Vec3 y = unit(on_arc - centre);
     const Vec3 across = cross(y, x);
     if (norm(across) < 1e-3) return kTryAnother;
     const Vec3 g = unit(across);
-    // Leaving the middle of the arc towards the point: into the region when
-    // the region lies on that side of the arc.
+    // Leaving the arc towards the point: into the region when the region
+    // lies on that side of the arc.
     const Vec3 heading = cross(g, y);
-    const Vec3 region_side = cross(y, arc_tangent(edge, reference.orientation, middle));
+    const Vec3 region_side = cross(y, arc_tangent(edge, reference.orientation, on_arc));
     const double entering = dot(heading, region_side);
     if (std::fabs(entering) < 1e-3) return kTryAnother;
     const double target = oriented_angle(y, x, g);
@@ -135,10 +135,13 @@ int point_in_spherical_region(const Vec3& point, const Vec3& centre, double radi
     const Vec3 x = unit(point - centre);
     const double slack = std::max(tolerance, kBoundary);
     std::vector<double> angles;
-    for (const BoundaryArc& reference : boundary) {
-        const int result = decide_from(x, centre, radius, boundary, reference, slack, angles);
-        if (result != kTryAnother) return result;
-    }
+    // Midpoints first; symmetric regions can put a vertex on every great
+    // circle from a midpoint to the point.
+    for (const double along : {0.5, 0.3, 0.7})
+        for (const BoundaryArc& reference : boundary) {
+            const int result = decide_from(x, centre, radius, boundary, reference, along, slack, angles);
+            if (result != kTryAnother) return result;
+        }
     return 0;
 }
 
