@@ -1,8 +1,6 @@
 #include "surface/ses/FullTori.h"
 
-#include <numbers>
 
-#include "surface/ses/ArcGeometry.h"
 #include "surface/ses/ReentrantSides.h"
 #include "surface/ses/SESRecordMakers.h"
 #include "surface/ses/ToricFaces.h"

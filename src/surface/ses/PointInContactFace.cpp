@@ -22,18 +22,6 @@ constexpr double kTangentSlack = 1e-9;
 // as decided.
 constexpr double kBoundary = 0.001;
 
-Vec3 unit(const Vec3& v) {
-    Vec3 u = v;
-    normalise(u);
-    return u;
-}
-
-Vec3 rotate(const Vec3& v, const Vec3& k, double angle) {
-    const double c = std::cos(angle);
-    const double s = std::sin(angle);
-    return c * v + s * cross(k, v) + (1 - c) * dot(k, v) * k;
-}
-
 double sweep_of(const SES_edge& edge) {
     return edge.full_circle() ? kTwoPi : arc_sweep(edge);
 }
@@ -59,18 +47,18 @@ public:
         const double t2 = radius_ * radius_ - dot(foot, foot);
         if (t2 < -kTangentSlack * radius_ * radius_) return true;
         if (t2 < kTangentSlack * radius_ * radius_) return false;
-        const Vec3 along = unit(cross(g_, n));
+        const Vec3 along = normalised(cross(g_, n));
         const double t = std::sqrt(t2);
         const double sweep = sweep_of(edge);
-        const Vec3 start = unit(to_double(edge.start->position) - m);
+        const Vec3 start = normalised(to_double(edge.start->position) - m);
         for (const double sign : {-1.0, 1.0}) {
             const Vec3 y = foot + sign * t * along;
             if (!edge.full_circle()) {
-                const double a = oriented_angle(start, unit(centre_ + y - m), -n);
+                const double a = oriented_angle(start, normalised(centre_ + y - m), -n);
                 if (a < kAngleSlack || std::fabs(a - sweep) < kAngleSlack || kTwoPi - a < kAngleSlack) return false;
                 if (a > sweep) continue;
             }
-            angles.push_back(oriented_angle(from_, unit(y), g_));
+            angles.push_back(oriented_angle(from_, normalised(y), g_));
         }
         return true;
     }
@@ -92,12 +80,12 @@ int decide_from(const Vec3& x, const Vec3& centre, double radius, std::span<cons
     const SES_edge& edge = *reference.edge;
     if (edge.radius <= kTiny) return kTryAnother;
     const Vec3 m = to_double(edge.circle_centre);
-    const Vec3 start = unit(to_double(edge.start->position) - m);
+    const Vec3 start = normalised(to_double(edge.start->position) - m);
     const Vec3 on_arc = m + static_cast<double>(edge.radius) * rotate(start, -edge.normal(), sweep_of(edge) * along);
-    const Vec3 y = unit(on_arc - centre);
+    const Vec3 y = normalised(on_arc - centre);
     const Vec3 across = cross(y, x);
     if (norm(across) < 1e-3) return kTryAnother;
-    const Vec3 g = unit(across);
+    const Vec3 g = normalised(across);
     // Leaving the arc towards the point: into the region when the region
     // lies on that side of the arc.
     const Vec3 heading = cross(g, y);
@@ -132,7 +120,7 @@ int decide_from(const Vec3& x, const Vec3& centre, double radius, std::span<cons
 
 int point_in_spherical_region(const Vec3& point, const Vec3& centre, double radius,
                               std::span<const BoundaryArc> boundary, double tolerance) {
-    const Vec3 x = unit(point - centre);
+    const Vec3 x = normalised(point - centre);
     const double slack = std::max(tolerance, kBoundary);
     std::vector<double> angles;
     // Midpoints first; symmetric regions can put a vertex on every great

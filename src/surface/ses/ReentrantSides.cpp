@@ -17,19 +17,6 @@ constexpr std::uint8_t kVisited = 8;
 // Cross products of unit vectors shorter than this leave a plane undefined.
 constexpr double kDegenerate = 1e-6;
 
-Vec3 unit(const Vec3& v) {
-    Vec3 u = v;
-    normalise(u);
-    return u;
-}
-
-// v turned about the unit axis k by the angle.
-Vec3 rotate(const Vec3& v, const Vec3& k, double angle) {
-    const double c = std::cos(angle);
-    const double s = std::sin(angle);
-    return c * v + s * cross(k, v) + (1 - c) * dot(k, v) * k;
-}
-
 bool is_real(const RunState& run, const RS_face& face) {
     return !(run.atoms[face.i].collision_only() && run.atoms[face.j].collision_only() &&
              run.atoms[face.k].collision_only());
@@ -40,15 +27,15 @@ bool is_real(const RunState& run, const RS_face& face) {
 // reentrant arcs follow. `degenerate` tells that the probe lies on the line
 // of a and b, where the third sphere alone decides the plane.
 Vec3 side_plane_normal(const SESContext& context, const Vec3& probe, int a, int b, int c, bool& degenerate) {
-    const Vec3 ua = unit(context.centre(a) - probe);
-    const Vec3 ub = unit(context.centre(b) - probe);
+    const Vec3 ua = normalised(context.centre(a) - probe);
+    const Vec3 ub = normalised(context.centre(b) - probe);
     const Vec3 n = cross(ub, ua);
     const double length = norm(n);
     degenerate = length < kDegenerate;
     if (!degenerate) return n / length;
-    const Vec3 w = unit(context.centre(b) - context.centre(a));
-    const Vec3 uc = unit(context.centre(c) - probe);
-    return unit(uc - dot(uc, w) * w);
+    const Vec3 w = normalised(context.centre(b) - context.centre(a));
+    const Vec3 uc = normalised(context.centre(c) - probe);
+    return normalised(uc - dot(uc, w) * w);
 }
 
 int nearer_sphere(const SESContext& context, const RS_edge& edge, const Vec3& point) {
@@ -96,7 +83,7 @@ SES_edge& singular_arc(SESContext& context, RS_edge& edge, SES_vertex* from, SES
     }
     SES_edge& arc = new_ses_edge(context.ses, kSingularArc, from, to, &edge, centre, radius, n);
     arc.angle = static_cast<float>(arc_latitude(n, centre, probe, p));
-    const Vec3 start = unit(to_double(from->position) - centre);
+    const Vec3 start = normalised(to_double(from->position) - centre);
     const Vec3 middle = rotate(start, -n, arc_sweep(arc) / 2);
     for (int c = 0; c < 3; ++c) arc.centre_data[3 + c] = middle[c];
     return arc;

@@ -94,7 +94,7 @@ Case one_sphere(double r, double p) {
     return {"one sphere", {{1, 2, 3, r}}, p, {0, 0, 4 * kPi * r * r, 4 * kPi * (r + p) * (r + p)}};
 }
 
-Case two_spheres(const std::string& name, double r1, double r2, double d, double p) {
+Areas two_sphere_areas(double r1, double r2, double d, double p) {
     const double e1 = r1 + p, e2 = r2 + p;
     const double a1 = (d * d + e1 * e1 - e2 * e2) / (2 * d);
     const double a2 = d - a1;
@@ -109,20 +109,21 @@ Case two_spheres(const std::string& name, double r1, double r2, double d, double
         const double c = std::acos(big / p);
         for (const double t : {t1, t2}) areas.toric += 2 * kPi * p * (big * (t - c) - p * (std::sin(t) - std::sin(c)));
     }
-    return {name, {{0, 0, 0, r1}, {d, 0, 0, r2}}, p, areas};
+    return areas;
 }
 
+Case two_spheres(const std::string& name, double r1, double r2, double d, double p) {
+    return {name, {{0, 0, 0, r1}, {d, 0, 0, r2}}, p, two_sphere_areas(r1, r2, d, p)};
+}
+
+// Each torus takes its own cap of the large sphere: twice the pair of
+// spheres, less the large sphere once.
 Case sphere_between_two_tori(double big_r, double r, double d, double p) {
-    const double eb = big_r + p, e = r + p;
-    const double ab = (d * d + eb * eb - e * e) / (2 * d);
-    const double a = d - ab;
-    const double big = std::sqrt(eb * eb - ab * ab);
-    const double tb = std::asin(ab / eb), t = std::asin(a / e);
+    const Areas pair = two_sphere_areas(big_r, r, d, p);
     Areas areas;
-    areas.contact = 4 * kPi * big_r * big_r - 2 * (2 * kPi * big_r * big_r * (1 - ab / eb)) +
-                    2 * (2 * kPi * r * r * (1 + a / e));
-    areas.sas = 4 * kPi * eb * eb - 2 * (2 * kPi * eb * (eb - ab)) + 2 * (2 * kPi * e * (e + a));
-    areas.toric = 2 * (2 * kPi * p * (big * (tb + t) - p * (std::sin(tb) + std::sin(t))));
+    areas.toric = 2 * pair.toric;
+    areas.contact = 2 * pair.contact - 4 * kPi * big_r * big_r;
+    areas.sas = 2 * pair.sas - 4 * kPi * (big_r + p) * (big_r + p);
     const double c60 = 0.5, s60 = std::sqrt(3.0) / 2;
     return {"a sphere between two free tori", {{0, 0, 0, big_r}, {d, 0, 0, r}, {d * c60, d * s60, 0, r}}, p, areas};
 }

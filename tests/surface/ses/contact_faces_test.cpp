@@ -175,22 +175,41 @@ TEST(ContactFaces, ASphereBetweenTwoFreeToriHasOneFaceWithTwoCycles) {
     EXPECT_EQ(ses.analytical_genus, 0);
 }
 
+// What a walk from the contact arc at `arc` of the toric face meets: the
+// next edge of that face leads into a reentrant face, whose next edge leads
+// into the next toric face, whose next edge is the next contact arc.
+struct Steps {
+    SES_face* reentrant;
+    SES_edge* into_reentrant;
+    SES_face* toric;
+    SES_edge* into_toric;
+    SES_edge* next_arc;
+};
+
+Steps steps_from(SES_face& face, int arc) {
+    Steps s;
+    s.into_reentrant = face.edges[velmesh::next_in_cycle(face, arc)];
+    s.reentrant = velmesh::other_face(*s.into_reentrant, &face);
+    s.into_toric = s.reentrant->edges[velmesh::next_in_cycle(*s.reentrant, velmesh::find_edge(*s.reentrant, s.into_reentrant))];
+    s.toric = velmesh::other_face(*s.into_toric, s.reentrant);
+    s.next_arc = s.toric->edges[velmesh::next_in_cycle(*s.toric, velmesh::find_edge(*s.toric, s.into_toric))];
+    return s;
+}
+
+void erase_edge(SES_face& face, const SES_edge* edge) {
+    const int at = velmesh::find_edge(face, edge);
+    face.edges.erase(face.edges.begin() + at);
+    face.orientations.erase(face.orientations.begin() + at);
+}
+
 struct Corruption {
     std::string name;
-    // Breaks the surface around the contact arc `arc` (index in its toric
-    // face `face`).
+    // Breaks the surface around the contact arc `arc` of the toric face.
     std::function<void(ThreeSpheres&, SES_face& face, int arc)> apply;
     std::string message;
 };
 
 TEST(ContactFaces, ABrokenCycleStopsWithItsMessageAndMarksItsToricFace) {
-    // From a contact arc: the next edge of its toric face leads into a
-    // reentrant face, whose next edge leads into the next toric face, whose
-    // next edge is the next contact arc.
-    const auto reentrant_step = [](SES_face& face, int arc, SES_face*& beyond, SES_edge*& edge) {
-        edge = face.edges[velmesh::next_in_cycle(face, arc)];
-        beyond = velmesh::other_face(*edge, &face);
-    };
     const Corruption corruptions[] = {
         {"the first arc starts nowhere on its cycle",
          [](ThreeSpheres& t, SES_face& face, int arc) {
@@ -198,36 +217,19 @@ TEST(ContactFaces, ABrokenCycleStopsWithItsMessageAndMarksItsToricFace) {
          },
          "does not close"},
         {"the reentrant face has lost its arc",
-         [&](ThreeSpheres&, SES_face& face, int arc) {
-             SES_face* reentrant;
-             SES_edge* edge;
-             reentrant_step(face, arc, reentrant, edge);
-             const int at = velmesh::find_edge(*reentrant, edge);
-             reentrant->edges.erase(reentrant->edges.begin() + at);
-             reentrant->orientations.erase(reentrant->orientations.begin() + at);
+         [](ThreeSpheres&, SES_face& face, int arc) {
+             const Steps s = steps_from(face, arc);
+             erase_edge(*s.reentrant, s.into_reentrant);
          },
          "pb1"},
         {"the next toric face has lost its arc",
-         [&](ThreeSpheres&, SES_face& face, int arc) {
-             SES_face* reentrant;
-             SES_edge* edge;
-             reentrant_step(face, arc, reentrant, edge);
-             SES_edge* next = reentrant->edges[velmesh::next_in_cycle(*reentrant, velmesh::find_edge(*reentrant, edge))];
-             SES_face* toric = velmesh::other_face(*next, reentrant);
-             const int at = velmesh::find_edge(*toric, next);
-             toric->edges.erase(toric->edges.begin() + at);
-             toric->orientations.erase(toric->orientations.begin() + at);
+         [](ThreeSpheres&, SES_face& face, int arc) {
+             const Steps s = steps_from(face, arc);
+             erase_edge(*s.toric, s.into_toric);
          },
          "pb2"},
         {"the next toric face leads to no contact arc",
-         [&](ThreeSpheres&, SES_face& face, int arc) {
-             SES_face* reentrant;
-             SES_edge* edge;
-             reentrant_step(face, arc, reentrant, edge);
-             SES_edge* next = reentrant->edges[velmesh::next_in_cycle(*reentrant, velmesh::find_edge(*reentrant, edge))];
-             SES_face* toric = velmesh::other_face(*next, reentrant);
-             toric->edges[velmesh::next_in_cycle(*toric, velmesh::find_edge(*toric, next))]->type = velmesh::kReentrantArc;
-         },
+         [](ThreeSpheres&, SES_face& face, int arc) { steps_from(face, arc).next_arc->type = velmesh::kReentrantArc; },
          "pb3"},
     };
     for (const Corruption& c : corruptions) {
