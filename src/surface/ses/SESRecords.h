@@ -31,10 +31,12 @@
 //   the reduced-surface edges, and on a singular edge the arc where the
 //   neighbouring probe sphere cuts it (type 4).
 // - Toric (type 3): one per regular reduced-surface edge, edges [reentrant
-//   arc of the face it was entered from (0), contact arc on that face's first
-//   sphere of the edge (1), reentrant arc of the other face (0), contact arc
-//   on the second sphere (1)]; two per singular edge, one per sphere, each
-//   [reentrant arc, contact arc, reentrant arc] in traversal order.
+//   arc of one side (0), contact arc on that side's first sphere of the edge
+//   (1), reentrant arc of the other side (0), contact arc on the second
+//   sphere (1)], the side first whose face the walk came from (unless that
+//   face is a collision-only triple); two per singular edge, one per sphere,
+//   each of a contact arc and the two reentrant arcs that meet at the
+//   singular vertex next to that sphere, in traversal order.
 // - Contact (type 1): one per connected region of a sphere that the probe
 //   touches; its arcs are contact arcs (bit 16 set), orientation 0; its
 //   cycle_count cycles are numbered by the arcs' `cycle`. The sphere lists it

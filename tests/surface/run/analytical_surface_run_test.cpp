@@ -22,12 +22,18 @@ using testing_support::write_file;
 
 namespace {
 
+std::string sphere_name(std::size_t index) {
+    char name[32];
+    std::snprintf(name, sizeof name, "S%zu", index);
+    return name;
+}
+
 std::string named_sphere_file(const std::vector<surface_testing::TestSphere>& spheres) {
     std::string text;
     char line[160];
     for (std::size_t s = 0; s < spheres.size(); ++s) {
-        std::snprintf(line, sizeof line, "%.6f %.6f %.6f %.4f 1 0 S%zu\n", spheres[s].x, spheres[s].y, spheres[s].z,
-                      spheres[s].r, s);
+        std::snprintf(line, sizeof line, "%.6f %.6f %.6f %.4f 1 0 %s\n", spheres[s].x, spheres[s].y, spheres[s].z,
+                      spheres[s].r, sphere_name(s).c_str());
         text += line;
     }
     return text;
@@ -49,14 +55,14 @@ AreaColumns read_area_file(const std::string& path, int components) {
     while (std::getline(lines, line)) {
         if (line.empty()) continue;
         std::istringstream fields(line);
-        int index;
+        std::size_t index;
         fields >> index;
-        EXPECT_EQ(index, columns.spheres);
+        EXPECT_EQ(index, static_cast<std::size_t>(columns.spheres));
         for (int c = 0; c < components; ++c) {
             double ses, sas;
             std::string name;
             fields >> ses >> sas >> name;
-            EXPECT_EQ(name, "S" + std::to_string(index));
+            EXPECT_EQ(name, sphere_name(index));
             columns.ses[c] += ses;
             columns.sas[c] += sas;
         }
