@@ -1,28 +1,8 @@
 #include "utils/Format.h"
 
 #include <cstdio>
-#include <locale.h>
 
-namespace {
-
-// Numbers in messages and files are written in the C locale, whatever locale
-// the process (a desktop toolkit, say) has set; the switch is per thread.
-class CLocaleScope {
-public:
-    CLocaleScope() : previous_(uselocale(c_locale())) {}
-    ~CLocaleScope() { uselocale(previous_); }
-    CLocaleScope(const CLocaleScope&) = delete;
-    CLocaleScope& operator=(const CLocaleScope&) = delete;
-
-private:
-    static locale_t c_locale() {
-        static const locale_t locale = newlocale(LC_ALL_MASK, "C", locale_t{});
-        return locale;
-    }
-    locale_t previous_;
-};
-
-}  // namespace
+#include "utils/CLocaleScope.h"
 
 std::string vformat(const char* format, va_list args) {
     if (format == nullptr) return {};

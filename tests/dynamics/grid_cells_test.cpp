@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "dynamics/species/GridCell.h"
 #include "dynamics/species/GridCells.h"
 #include "support/LoggedText.h"
 
@@ -24,8 +25,9 @@ TEST(GridCells, CellOfAPosition) {
         {10, {0, 0, 0}, GridCell{5, 5, 5}},
         {10, {0.5, -0.5, 4.99}, GridCell{5, 4, 9}},
         {10, {-5, -4.5, 0}, GridCell{0, 0, 5}},
-        // Truncation towards zero: just below the lower face is still cell 0.
-        {10, {-5.5, 0, 0}, GridCell{0, 5, 5}},
+        // Just below the lower face is outside, although truncation towards
+        // zero alone would put it in cell 0.
+        {10, {-5.5, 0, 0}, std::nullopt},
         {10, {-6.01, 0, 0}, std::nullopt},
         {10, {5, 0, 0}, std::nullopt},
         {10, {0, 0, 1e30}, std::nullopt},
@@ -37,7 +39,7 @@ TEST(GridCells, CellOfAPosition) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message() << c.n << ": " << c.p.x << " " << c.p.y << " " << c.p.z);
-        EXPECT_EQ(grid_cell(c.n, h, c.p * h), c.cell);
+        EXPECT_EQ(grid_cell(c.p * h, c.n, h), c.cell);
     }
 }
 
@@ -47,7 +49,7 @@ TEST(GridCells, AtomsOutsideAreReported) {
     s.pot_n = 4;
     const double h = 1e-10;
     const auto at = [](double x, double q) { return ATOM{x, 0, 0, 1e-10, q, 12, 0, 0, 0}; };
-    s.atoms = {at(0, 0), at(1.9e-10, 1), at(2.1e-10, -1), at(-3.5e-10, 0)};
+    s.atoms = {at(0, 0), at(1.9e-10, 1), at(2.1e-10, -1), at(-2.5e-10, 0)};
     s.charges = {s.atoms[1], s.atoms[2]};
 
     OutsideGrid outside;

@@ -2,6 +2,9 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <thread>
+
+#include <sched.h>
 #include <unistd.h>
 
 namespace platform {
@@ -18,5 +21,14 @@ bool lower_priority(int increment) {
 }
 
 unsigned long process_id() { return static_cast<unsigned long>(::getpid()); }
+
+unsigned usable_processors() {
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    if (::sched_getaffinity(0, sizeof set, &set) == 0 && CPU_COUNT(&set) > 0)
+        return static_cast<unsigned>(CPU_COUNT(&set));
+    const unsigned hardware = std::thread::hardware_concurrency();
+    return hardware > 0 ? hardware : 1;
+}
 
 }  // namespace platform

@@ -18,4 +18,7 @@ bool lower_priority(int increment);
 // The process id.
 unsigned long process_id();
 
+// The processors this process may run on (its affinity mask), at least 1.
+unsigned usable_processors();
+
 }  // namespace platform

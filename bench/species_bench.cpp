@@ -1,0 +1,50 @@
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstddef>
+#include <vector>
+
+#include "dynamics/species/GridCell.h"
+#include "dynamics/species/Relaxation.h"
+#include "utils/platform/Process.h"
+
+namespace {
+
+// A grid like a protein's of radius 20 Å at h = 2 Å: protein inside, a
+// boundary layer, salt water around, and twenty charges near the centre.
+Relaxation protein_like(int n) {
+    const double h = 2e-10;
+    std::vector<double> eps(static_cast<std::size_t>(n) * n * n, 80.0), source(eps.size(), 0.0);
+    for (int i = 0; i < n; ++i)
+        for (int j = 0; j < n; ++j)
+            for (int k = 0; k < n; ++k) {
+                const double x = cell_centre(i, n, h), y = cell_centre(j, n, h), z = cell_centre(k, n, h);
+                const double r = std::sqrt(x * x + y * y + z * z);
+                double& e = eps[static_cast<std::size_t>(lin(n, i, j, k))];
+                if (r < 20e-10) e = 2.0;
+                else if (r < 22e-10) e = 40.0;
+            }
+    const int c = n / 2;
+    for (int q = 0; q < 20; ++q)
+        source[static_cast<std::size_t>(lin(n, c - 5 + q / 2, c + q % 3 - 1, c + q % 5 - 2))] +=
+            (q % 2 != 0 ? 1.0 : -1.0) * 12.566370614359172 / 2.0;
+    return Relaxation(eps, source, n, 2e20 * h * h * 0.8631);
+}
+
+// Arguments: cells per edge, sweeps, threads (0: every usable processor).
+// "time_per_cell" is the wall time of one interior cell's update.
+void BM_relaxation(benchmark::State& state) {
+    const int n = static_cast<int>(state.range(0));
+    const int sweeps = static_cast<int>(state.range(1));
+    const unsigned threads =
+        state.range(2) > 0 ? static_cast<unsigned>(state.range(2)) : platform::usable_processors();
+    const Relaxation relaxation = protein_like(n);
+    for (auto _ : state) benchmark::DoNotOptimize(relaxation.run(sweeps, threads).grid.data());
+    const double updates = std::pow(n - 2.0, 3) * sweeps;
+    state.counters["threads"] = threads;
+    state.counters["time_per_cell"] =
+        benchmark::Counter(updates, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_relaxation)->Args({126, 500, 1})->Args({126, 500, 0})->Args({64, 500, 1})->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace

@@ -1,0 +1,93 @@
+#pragma once
+// The relaxation that solves a species' potential grid: Jacobi sweeps of the
+// finite-difference Poisson-Boltzmann equation over a permittivity grid.
+//
+// Each sweep reads the previous grid and writes the next one (two buffers;
+// sweep 0 reads the zero grid B and writes A, sweep 1 reads A and writes B,
+// ...). For every cell p with i, j, k all in 1..n-2, with e its permittivity,
+// e_q those of its six face neighbours and φ_q their old values:
+//
+//   new(p) = (2·source(p) + Σ_q (e + e_q)·φ_q) / (6e + Σ_q e_q + screening(e))
+//
+// where screening(e) is the given screening term, and 0 in cells whose
+// permittivity is exactly 2.0. The outer layer of cells stays 0.
+//
+// How the sweeps are done fast without changing what they compute:
+// - Most cells lie in uniform surroundings (the cell and its six neighbours
+//   of one permittivity, no source). There the formula is
+//   (Σ_q φ_q)·(2e / (12e + screening)): five additions and one product.
+//   Every other cell keeps the full formula, with its weights precomputed.
+//   The two forms agree to rounding.
+// - Several consecutive sweeps are in flight at once (`levels`), so that a
+//   cell is brought into the cache once for all of them. Sweep m + 1 works
+//   two planes (i) and one row (j) behind sweep m: the grid is cut into
+//   tiles of `tile_rows` rows, slanted by one row per sweep, and each tile
+//   is passed through plane by plane ("steps"), all its sweeps at once.
+//   Within a tile no step reads a plane or row that another sweep of the
+//   same step writes; tile t + 1 may run a step once tile t has finished
+//   the one before it, and the next group of sweeps starts once every tile
+//   is done. With these rules every cell is computed from exactly the
+//   values a plain sweep after sweep would use.
+// - Threads take the tiles in turn and wait only for the tile before.
+// Every cell's value is computed by the same operations in the same order
+// whatever the number of threads, the tiles or the number of sweeps in
+// flight, so the result is bit-identical for any of them.
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+// How the sweeps are shared out (see above); neither changes the result.
+struct RelaxationPipeline {
+    int levels = 8;      // sweeps in flight at once
+    int tile_rows = 16;  // rows of a tile (at least 2)
+};
+
+class Relaxation {
+public:
+    using Pipeline = RelaxationPipeline;
+
+    // `eps` and `source` are grids of n³ cells indexed lin(n, i, j, k);
+    // `screening` is the term added to the denominator of cells whose
+    // permittivity is not 2.0.
+    Relaxation(std::span<const double> eps, std::span<const double> source, int n, double screening);
+
+    struct Result {
+        std::vector<double> grid;   // the grid written by the last sweep (all 0 without sweeps)
+        double relative_change = 0;  // max |last − previous| / max |last| over the cells; 0 for a zero grid
+    };
+
+    // Runs `sweeps` sweeps with up to `threads` threads (0 counts as 1).
+    Result run(int sweeps, unsigned threads, Pipeline pipeline = {}) const;
+
+    // Cells that keep the full formula (for the benchmarks and tests).
+    std::size_t general_cells() const { return general_.size(); }
+
+private:
+    // A stretch of cells along k in one row with one kind of update.
+    struct Span {
+        std::int32_t begin;    // first k
+        std::int32_t end;      // one past the last k
+        std::uint32_t general; // index of the first cell's record in general_; none for a uniform span
+        double factor;         // uniform span: 2e / (12e + screening)
+    };
+    static constexpr std::uint32_t uniform = 0xffffffffu;
+
+    // A cell with the full formula: the weights e + e_q of the neighbours
+    // i−1, i+1, j−1, j+1, k−1, k+1, twice the source, and the denominator.
+    struct General {
+        double weight[6];
+        double twice_source;
+        double denominator;
+    };
+
+    void sweep_rows(const double* in, double* out, int i, int j_begin, int j_end) const;
+    // All sweeps on `workers` threads (the caller's among them); false when
+    // the threads could not be started (nothing was computed then).
+    bool sweep_all(double* a, double* b, int sweeps, unsigned workers, Pipeline pipeline) const;
+
+    int n_;
+    std::vector<std::uint32_t> row_spans_;  // per interior row (i−1)·(n−2) + (j−1): first span; one more at the end
+    std::vector<Span> spans_;
+    std::vector<General> general_;
+};
