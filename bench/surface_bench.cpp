@@ -12,6 +12,8 @@
 
 #include "surface/RunState.h"
 #include "surface/reduced/ReducedSurface.h"
+#include "surface/ses/Areas.h"
+#include "surface/ses/ComputeSES.h"
 #include "surface/support/SphereSets.h"
 #include "surface/output/SurfaceFiles.h"
 #include "surface/tree/BHtree.h"
@@ -151,5 +153,47 @@ void BM_reduced_surface_protein(benchmark::State& state) {
     reduced_surface(state, spheres);
 }
 BENCHMARK(BM_reduced_surface_protein)->Args({0, 0})->Args({0, 1})->Unit(benchmark::kMillisecond);
+
+// The analytical surface and its areas over a reduced surface built once:
+// contact faces, every component's faces and the areas per sphere, as
+// -surface ases computes them at probe 1.5; with -all_components when the
+// second argument is 1.
+void analytical_surface(benchmark::State& state, const std::vector<surface_testing::TestSphere>& spheres) {
+    velmesh::RunState run = surface_testing::run_of(spheres, 1.5);
+    run.all_components = state.range(1) != 0;
+    run.want_analytical_ses = {true, true, true};
+    if (velmesh::compute_reduced_surface(run) != 1) state.SkipWithError("reduced surface failed");
+    int faces = 0;
+    for (auto _ : state) {
+        velmesh::release_ses(run);
+        int problems = 0;
+        for (auto& component : run.rs_components) problems += velmesh::compute_SES(run, component, run.probe_radius);
+        velmesh::compute_SES_area(run);
+        if (problems != 0) state.SkipWithError("faces with problems");
+        faces = 0;
+        for (const auto& ses : run.ses_components) faces += ses.face_count;
+        benchmark::DoNotOptimize(run.ses_components.first()->ses_area);
+    }
+    state.counters["faces"] = faces;
+    state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(spheres.size()));
+}
+
+// Random clusters of growing size: the time per sphere stays flat.
+void BM_analytical_surface_cluster(benchmark::State& state) {
+    analytical_surface(state, surface_testing::random_cluster(static_cast<int>(state.range(0)), 17));
+}
+BENCHMARK(BM_analytical_surface_cluster)
+    ->Args({1000, 0})
+    ->Args({5000, 0})
+    ->Args({20000, 0})
+    ->Args({80000, 0})
+    ->Unit(benchmark::kMillisecond);
+
+// Heat-labile enterotoxin IIb, 5469 heavy atoms.
+void BM_analytical_surface_protein(benchmark::State& state) {
+    static const auto spheres = surface_testing::read_spheres(std::string(ZELMAR_FIXTURES) + "/spheres/1tii.xyz");
+    analytical_surface(state, spheres);
+}
+BENCHMARK(BM_analytical_surface_protein)->Args({0, 0})->Args({0, 1})->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -22,12 +22,14 @@
 // `finish_flag` to stop a running calculation.
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <type_traits>
+#include <vector>
 
 #include "dynamics/PROFILE.h"
 #include "dynamics/reactions/ContactScratch.h"
@@ -241,6 +243,19 @@ public:
     // charge list by the preparation, so the step loop does not allocate.
     mutable std::vector<std::int32_t> drift_cells;
     PairScan pair_scan;  // working storage of the step's pair loop
+
+    // ---- display hooks ------------------------------------------------------------
+    // The viewer sets these to write its display files while species are
+    // prepared; they are empty in the engine program.
+
+    // Called by prot_geometry first, for each species.
+    std::function<void(PROT_CLASS& species, PDcalc& engine)> velmesh_surface;
+    // Called by surf_points once the surface points are known: the count of
+    // their face neighbours of permittivity above 3 (2 each) and the grid
+    // indices of the points.
+    std::function<void(PROT_CLASS& species, PDcalc& engine, int count, const std::vector<int>& x,
+                       const std::vector<int>& y, const std::vector<int>& z)>
+        surf_cells_save;
 };
 
 // An instance's step stamps are compared with the step counter, so they are

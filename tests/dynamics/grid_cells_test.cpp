@@ -1,4 +1,4 @@
-// Cells of the species' grids, and atoms and charges outside them.
+// Cells of the species' grids that hold body positions.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -8,8 +8,6 @@
 #include <vector>
 
 #include "dynamics/species/GridCell.h"
-#include "dynamics/species/GridCells.h"
-#include "support/LoggedText.h"
 
 namespace {
 
@@ -41,30 +39,6 @@ TEST(GridCells, CellOfAPosition) {
         SCOPED_TRACE(::testing::Message() << c.n << ": " << c.p.x << " " << c.p.y << " " << c.p.z);
         EXPECT_EQ(grid_cell(c.p * h, c.n, h), c.cell);
     }
-}
-
-TEST(GridCells, AtomsOutsideAreReported) {
-    PROT_CLASS s;
-    s.name = "lys";
-    s.pot_n = 4;
-    const double h = 1e-10;
-    const auto at = [](double x, double q) { return ATOM{x, 0, 0, 1e-10, q, 12, 0, 0, 0}; };
-    s.atoms = {at(0, 0), at(1.9e-10, 1), at(2.1e-10, -1), at(-2.5e-10, 0)};
-    s.charges = {s.atoms[1], s.atoms[2]};
-
-    OutsideGrid outside;
-    std::string log = testing_support::logged_text([&] { outside = report_outside_grid(s, h); });
-    EXPECT_EQ(outside.atoms, 2);
-    EXPECT_EQ(outside.charges, 1);
-    EXPECT_EQ(log,
-              "warning: 2 of 4 atoms and 1 of 2 charges of lys lie outside the grid of 4 cells per edge; the grids "
-              "leave them out\n");
-
-    s.pot_n = 6;
-    log = testing_support::logged_text([&] { outside = report_outside_grid(s, h); });
-    EXPECT_EQ(outside.atoms, 0);
-    EXPECT_EQ(outside.charges, 0);
-    EXPECT_EQ(log, "");
 }
 
 }  // namespace

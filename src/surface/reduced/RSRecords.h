@@ -106,7 +106,7 @@ struct RS_face {
     int id = 0;
     int component_number = 0;
     std::uint8_t singular = 0;
-    std::uint8_t flags = 0;  // edge-done bits of the SES face walk
+    std::uint8_t flags = 0;  // the SES face walk's edge-done bits (1, 2, 4) and visited mark (8)
     std::array<std::uint8_t, 3> edge_orientations{};  // 1: the edge runs i to j in face order
 
     int sphere(int slot) const { return slot == 0 ? i : (slot == 1 ? j : k); }

@@ -1,6 +1,11 @@
 #include "surface/ses/ComputeSES.h"
 
-#include <stdexcept>
+#include "surface/ses/ContactFaces.h"
+#include "surface/ses/EdgeOrdering.h"
+#include "surface/ses/FaceWalk.h"
+#include "surface/ses/FullTori.h"
+#include "surface/ses/SESContext.h"
+#include "surface/tree/Geometry.h"
 
 namespace velmesh {
 
@@ -30,6 +35,13 @@ void lone_sphere_surface(RunState& run, const RS_component& component, SES_compo
     ses.sas_volume = ses.numerical_sas_volume = (r + p) * sas / 3;
 }
 
+// shells - (V + F - (E + holes + extra contact cycles)) / 2: the faces with
+// more than one boundary cycle count as the disks they are not.
+void set_analytical_genus(SES_component& ses) {
+    ses.analytical_genus = genus(ses.shells, ses.vertices.count(),
+                                 ses.edges.count() + ses.holes + ses.contact_cycle_adjustment, ses.face_count);
+}
+
 }  // namespace
 
 bool is_free_vertex(const RS_component& component) {
@@ -46,7 +58,18 @@ int compute_SES(RunState& run, RS_component& component, float probe_radius) {
         lone_sphere_surface(run, component, ses);
         return 0;
     }
-    throw std::logic_error("compute_SES: this build handles lone spheres only");
+    SESContext context{run, ses, probe_radius};
+    int problems = 0;
+    if (!component.faces.empty()) {
+        walk_reduced_faces(context, component);
+        problems += ordonne_aretes(ses, probe_radius);
+    }
+    if (!component.free_edges.empty()) build_full_tori(context, component);
+    if (run.triangulation_wanted() || run.analytical_ses_wanted()) problems += find_SES_contact_faces(context);
+    // The passes that remove the self-intersections of reentrant faces
+    // (probes that overlap across singular edges and twin faces) belong here.
+    set_analytical_genus(ses);
+    return problems;
 }
 
 }  // namespace velmesh

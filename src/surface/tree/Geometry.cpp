@@ -35,6 +35,12 @@ void normalise(Vec3& a) {
     if (length > kTiny) a = a / length;
 }
 
+Vec3 rotate(const Vec3& v, const Vec3& k, double angle) {
+    const double c = std::cos(angle);
+    const double s = std::sin(angle);
+    return c * v + s * cross(k, v) + (1 - c) * dot(k, v) * k;
+}
+
 Vec3 perpendicular(const Vec3& a) {
     int smallest = 0;
     if (std::fabs(a.y) < std::fabs(a.x)) smallest = 1;

@@ -34,6 +34,14 @@ bool unit_difference(const Vec3f& a, const Vec3f& b, Vec3f& unit, float& length)
 
 // a / |a| in place; a tiny vector is left unchanged.
 void normalise(Vec3& a);
+// a / |a|; a tiny vector as it is.
+inline Vec3 normalised(Vec3 a) {
+    normalise(a);
+    return a;
+}
+
+// v turned by the angle about the unit axis k (right-handed).
+Vec3 rotate(const Vec3& v, const Vec3& k, double angle);
 
 // A unit vector perpendicular to a: a x e, e the unit axis of a's smallest
 // component in magnitude (x unless y is strictly smaller; z when strictly

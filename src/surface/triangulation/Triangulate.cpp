@@ -48,7 +48,9 @@ int triangulate_component(RunState& run, SES_component& component) {
     if (component.face_count == 1 && component.faces.first()->type == kContactFace && component.edges.empty()) {
         triangulate_lone_sphere(run, *component.faces.first());
     } else {
-        throw std::logic_error("triangulate_component: faces other than a lone sphere are not handled by this build");
+        throw std::logic_error(
+            "triangulate_component: only lone spheres can be triangulated yet; -surface ases gives the analytical "
+            "surface");
     }
     check_genus(run, component);
     return 0;

@@ -1,0 +1,15 @@
+#pragma once
+// The contact faces of a component: the regions of each sphere that the
+// probe touches, bounded by the cycles of contact arcs its toric faces
+// leave. Cycles of one sphere that bound one region become one face.
+#include "surface/ses/SESContext.h"
+
+namespace velmesh {
+
+// Builds every contact face of the component from the contact arcs of its
+// toric faces and full tori (spheres that are collision-only get none).
+// A cycle that cannot be followed marks its toric face bad. Returns the
+// number of such cycles.
+int find_SES_contact_faces(SESContext& context);
+
+}  // namespace velmesh

@@ -1,0 +1,144 @@
+#include "surface/ses/PointInContactFace.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <vector>
+
+#include "surface/ses/ArcGeometry.h"
+#include "surface/tree/Geometry.h"
+
+namespace velmesh {
+
+namespace {
+
+constexpr double kTwoPi = 2 * std::numbers::pi;
+// Angles closer than this to a vertex or to the reference point are not
+// trusted to fall on one side.
+constexpr double kAngleSlack = 1e-6;
+// Crossings of nearly tangent circles are not trusted either.
+constexpr double kTangentSlack = 1e-9;
+// The least distance from the boundary, in radians, at which a point counts
+// as decided.
+constexpr double kBoundary = 0.001;
+
+double sweep_of(const SES_edge& edge) {
+    return edge.full_circle() ? kTwoPi : arc_sweep(edge);
+}
+
+// The great circle through the sphere's centre with unit normal g, and the
+// crossings with it met by a walk that starts at the unit direction `from`
+// and turns about g.
+class GreatCircle {
+public:
+    GreatCircle(const Vec3& centre, double radius, const Vec3& g, const Vec3& from)
+        : centre_(centre), radius_(radius), g_(g), from_(from) {}
+
+    // Adds the angles (from `from`, about g) at which the arc crosses the
+    // circle; false when a crossing cannot be trusted.
+    bool crossings(const SES_edge& edge, std::vector<double>& angles) const {
+        const Vec3 n = edge.normal();
+        const Vec3 m = to_double(edge.circle_centre);
+        const double h = dot(n, m - centre_);
+        const double c = dot(g_, n);
+        const double s2 = 1 - c * c;
+        if (s2 < kTangentSlack) return std::fabs(h) > kAngleSlack * radius_;  // parallel planes
+        const Vec3 foot = (h / s2) * (n - c * g_);
+        const double t2 = radius_ * radius_ - dot(foot, foot);
+        if (t2 < -kTangentSlack * radius_ * radius_) return true;
+        if (t2 < kTangentSlack * radius_ * radius_) return false;
+        const Vec3 along = normalised(cross(g_, n));
+        const double t = std::sqrt(t2);
+        const double sweep = sweep_of(edge);
+        const Vec3 start = normalised(to_double(edge.start->position) - m);
+        for (const double sign : {-1.0, 1.0}) {
+            const Vec3 y = foot + sign * t * along;
+            if (!edge.full_circle()) {
+                const double a = oriented_angle(start, normalised(centre_ + y - m), -n);
+                if (a < kAngleSlack || std::fabs(a - sweep) < kAngleSlack || kTwoPi - a < kAngleSlack) return false;
+                if (a > sweep) continue;
+            }
+            angles.push_back(oriented_angle(from_, normalised(y), g_));
+        }
+        return true;
+    }
+
+private:
+    Vec3 centre_;
+    double radius_;
+    Vec3 g_;
+    Vec3 from_;
+};
+
+// The decision along the great circle from a point of the reference arc
+// (the fraction `along` of its way) to the point; kTryAnother when this
+// reference cannot decide.
+constexpr int kTryAnother = 2;
+
+int decide_from(const Vec3& x, const Vec3& centre, double radius, std::span<const BoundaryArc> boundary,
+                const BoundaryArc& reference, double along, double tolerance, std::vector<double>& angles) {
+    const SES_edge& edge = *reference.edge;
+    if (edge.radius <= kTiny) return kTryAnother;
+    const Vec3 m = to_double(edge.circle_centre);
+    const Vec3 start = normalised(to_double(edge.start->position) - m);
+    const Vec3 on_arc = m + static_cast<double>(edge.radius) * rotate(start, -edge.normal(), sweep_of(edge) * along);
+    const Vec3 y = normalised(on_arc - centre);
+    const Vec3 across = cross(y, x);
+    if (norm(across) < 1e-3) return kTryAnother;
+    const Vec3 g = normalised(across);
+    // Leaving the arc towards the point: into the region when the region
+    // lies on that side of the arc.
+    const Vec3 heading = cross(g, y);
+    const Vec3 region_side = cross(y, arc_tangent(edge, reference.orientation, on_arc));
+    const double entering = dot(heading, region_side);
+    if (std::fabs(entering) < 1e-3) return kTryAnother;
+    const double target = oriented_angle(y, x, g);
+
+    const GreatCircle circle(centre, radius, g, y);
+    angles.clear();
+    for (const BoundaryArc& arc : boundary)
+        if (!circle.crossings(*arc.edge, angles)) return kTryAnother;
+    // The reference point itself is one crossing, at angle 0.
+    int total = 0, before = 0;
+    bool reference_seen = false;
+    for (const double a : angles) {
+        ++total;
+        if (a < kAngleSlack || kTwoPi - a < kAngleSlack) {
+            if (reference_seen) return kTryAnother;
+            reference_seen = true;
+            continue;
+        }
+        if (std::fabs(a - target) < tolerance) return 0;
+        if (a < target) ++before;
+    }
+    if (!reference_seen || total % 2 != 0) return kTryAnother;
+    const bool inside = (entering > 0) != (before % 2 != 0);
+    return inside ? 1 : -1;
+}
+
+}  // namespace
+
+int point_in_spherical_region(const Vec3& point, const Vec3& centre, double radius,
+                              std::span<const BoundaryArc> boundary, double tolerance) {
+    const Vec3 x = normalised(point - centre);
+    const double slack = std::max(tolerance, kBoundary);
+    std::vector<double> angles;
+    // Midpoints first; symmetric regions can put a vertex on every great
+    // circle from a midpoint to the point.
+    for (const double along : {0.5, 0.3, 0.7})
+        for (const BoundaryArc& reference : boundary) {
+            const int result = decide_from(x, centre, radius, boundary, reference, along, slack, angles);
+            if (result != kTryAnother) return result;
+        }
+    return 0;
+}
+
+int is_point_in_contact_face(const RunState& run, const Vec3& point, const SES_face& face, double tolerance) {
+    std::vector<BoundaryArc> boundary;
+    boundary.reserve(face.edges.size());
+    for (std::size_t k = 0; k < face.edges.size(); ++k) boundary.push_back({face.edges[k], face.orientations[k]});
+    const Atom& atom = run.atoms[face.sphere];
+    return point_in_spherical_region(point, atom.centre(), atom.r, boundary, tolerance);
+}
+
+}  // namespace velmesh

@@ -1,0 +1,257 @@
+// Contact faces: the point-in-region test on regions of known shape, the
+// grouping of a sphere's cycles into faces, and the walk of a contact cycle
+// on a surface broken on purpose: it stops with its message and marks its
+// toric face for a restart instead of running on.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "surface/Restart.h"
+#include "surface/reduced/ReducedSurface.h"
+#include "surface/ses/ComputeSES.h"
+#include "surface/ses/ContactFaces.h"
+#include "surface/ses/FaceCycles.h"
+#include "surface/ses/PointInContactFace.h"
+#include "surface/ses/SESRecordMakers.h"
+#include "surface/support/SESChecker.h"
+#include "surface/support/SphereSets.h"
+#include "surface/support/VelmeshRun.h"
+
+using surface_testing::run_of;
+using velmesh::BoundaryArc;
+using velmesh::SES_component;
+using velmesh::SES_edge;
+using velmesh::SES_face;
+using velmesh::Vec3;
+
+namespace {
+
+constexpr double kPi = 3.14159265358979;
+
+Vec3 on_unit_sphere(double polar, double azimuth) {
+    return {std::sin(polar) * std::cos(azimuth), std::sin(polar) * std::sin(azimuth), std::cos(polar)};
+}
+
+// Arcs on the unit sphere around the origin, each traversed with the region
+// on its left seen from outside.
+class Regions {
+public:
+    // The circle at the polar angle about +z, the region on the side of the
+    // north pole (north) or of the south pole.
+    BoundaryArc circle(double polar, bool north) {
+        auto& v = velmesh::new_ses_vertex(ses_, 0, on_unit_sphere(polar, 0.3), -1, {});
+        // The normal points into the region; the region traverses the arc
+        // about the normal (orientation 0).
+        const Vec3 n = north ? Vec3{0, 0, 1} : Vec3{0, 0, -1};
+        auto& e = velmesh::new_ses_edge(ses_, velmesh::kContactArc, &v, &v, nullptr, {0, 0, std::cos(polar)},
+                                        std::sin(polar), n);
+        return {&e, 0};
+    }
+
+    // The great-circle arc from a to b (less than half a turn), the region
+    // on its left.
+    BoundaryArc great_arc(const Vec3& a, const Vec3& b) {
+        auto& va = velmesh::new_ses_vertex(ses_, 0, a, -1, {});
+        auto& vb = velmesh::new_ses_vertex(ses_, 0, b, -1, {});
+        // The arc runs counter-clockwise about -n, n = b x a.
+        Vec3 n{b.y * a.z - b.z * a.y, b.z * a.x - b.x * a.z, b.x * a.y - b.y * a.x};
+        const double l = std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z);
+        n = n / l;
+        auto& e = velmesh::new_ses_edge(ses_, velmesh::kReentrantArc, &va, &vb, nullptr, {}, 1, n);
+        return {&e, 1};
+    }
+
+private:
+    SES_component ses_;
+};
+
+int inside(const std::vector<BoundaryArc>& region, const Vec3& point, double tolerance = 0) {
+    return velmesh::point_in_spherical_region(point, {0, 0, 0}, 1, region, tolerance);
+}
+
+TEST(PointInContactFace, RegionsOfKnownShape) {
+    Regions make;
+    // A cap of 40 degrees about the north pole, and the rest of the sphere.
+    const std::vector<BoundaryArc> cap = {make.circle(0.7, true)};
+    const std::vector<BoundaryArc> rest = {make.circle(0.7, false)};
+    // A band from 40 to 120 degrees.
+    const std::vector<BoundaryArc> band = {make.circle(0.7, false), make.circle(2.1, true)};
+    // The spherical triangle x, y, z > 0, traversed counter-clockwise seen
+    // from outside.
+    const Vec3 x{1, 0, 0}, y{0, 1, 0}, z{0, 0, 1};
+    const std::vector<BoundaryArc> octant = {make.great_arc(x, y), make.great_arc(y, z), make.great_arc(z, x)};
+
+    struct Case {
+        std::string name;
+        const std::vector<BoundaryArc>* region;
+        Vec3 point;
+        int expected;
+    };
+    const Case cases[] = {
+        {"cap: near the pole", &cap, on_unit_sphere(0.1, 2), 1},
+        {"cap: beyond its circle", &cap, on_unit_sphere(0.8, 4), -1},
+        {"cap: antipode", &cap, on_unit_sphere(kPi, 0), -1},
+        {"cap: on its circle", &cap, on_unit_sphere(0.7, 1.1), 0},
+        {"cap: within 0.001 of its circle", &cap, on_unit_sphere(0.7 - 0.0005, 0.3), 0},
+        {"cap: 0.002 inside its circle", &cap, on_unit_sphere(0.7 - 0.002, 0.3), 1},
+        {"rest: near the south pole", &rest, on_unit_sphere(3, 1), 1},
+        {"rest: near the north pole", &rest, on_unit_sphere(0.2, 1), -1},
+        {"band: its middle", &band, on_unit_sphere(1.4, 0.5), 1},
+        {"band: north of it", &band, on_unit_sphere(0.3, 0.5), -1},
+        {"band: south of it", &band, on_unit_sphere(2.8, 3.5), -1},
+        {"octant: its centre", &octant, on_unit_sphere(std::acos(1 / std::sqrt(3.0)), kPi / 4), 1},
+        {"octant: near a corner", &octant, on_unit_sphere(0.05, 0.7), 1},
+        {"octant: the next octant", &octant, on_unit_sphere(1, -0.7), -1},
+        {"octant: the opposite one", &octant, on_unit_sphere(2.2, kPi + 0.7), -1},
+        {"octant: on an edge", &octant, on_unit_sphere(kPi / 2, 0.6), 0},
+    };
+    for (const Case& c : cases) EXPECT_EQ(inside(*c.region, c.point), c.expected) << c.name;
+    // A wider tolerance widens the undecided strip.
+    EXPECT_EQ(inside(cap, on_unit_sphere(0.7 - 0.002, 0.3), 0.01), 0);
+}
+
+// Three spheres whose contact cycles are each two arcs long, with the
+// contact faces not yet built.
+struct ThreeSpheres {
+    velmesh::RunState run;
+    SES_component* ses;
+
+    ThreeSpheres() : run(run_of({{1.5, 0, 0, 1.5}, {-0.75, 1.3, 0, 1.5}, {-0.75, -1.3, 0, 1.5}}, 1.5)) {
+        surface_testing::CapturedConsole console;
+        EXPECT_EQ(velmesh::compute_reduced_surface(run), 1);
+        // Neither surface asked for: no contact faces yet.
+        EXPECT_EQ(velmesh::compute_SES(run, *run.rs_components.first(), run.probe_radius), 0);
+        ses = run.ses_components.first();
+    }
+
+    SES_face& first_toric() {
+        for (SES_face& f : ses->faces)
+            if (f.type == velmesh::kToricFace) return f;
+        throw std::logic_error("no toric face");
+    }
+
+    int find_contact_faces(std::string& err) {
+        velmesh::SESContext context{run, *ses, run.probe_radius};
+        surface_testing::CapturedConsole console;
+        const int problems = velmesh::find_SES_contact_faces(context);
+        err = console.err();
+        return problems;
+    }
+};
+
+TEST(ContactFaces, EachSphereOfThreeGetsOneFaceOfOneCycleOfTwoArcs) {
+    ThreeSpheres three;
+    std::string err;
+    EXPECT_EQ(three.find_contact_faces(err), 0);
+    EXPECT_EQ(err, "");
+    for (const auto& atom : three.run.atoms) {
+        ASSERT_EQ(atom.contact_faces.size(), 1u);
+        EXPECT_EQ(atom.contact_faces[0]->cycle_count, 1);
+        EXPECT_EQ(atom.contact_faces[0]->edges.size(), 2u);
+    }
+    // A cycle of two arcs makes the toric face it starts from narrow: the
+    // first torus starts the cycles of both its spheres, the second that of
+    // the third sphere.
+    std::vector<std::uint8_t> narrow;
+    for (const SES_face& f : three.ses->faces)
+        if (f.type == velmesh::kToricFace) narrow.push_back(f.narrow);
+    EXPECT_EQ(narrow, (std::vector<std::uint8_t>{1, 1, 0}));
+}
+
+TEST(ContactFaces, ASphereBetweenTwoFreeToriHasOneFaceWithTwoCycles) {
+    velmesh::RunState run = run_of({{0, 0, 0, 5}, {6, 0, 0, 1}, {3, 3 * std::sqrt(3.0), 0, 1}}, 1.5);
+    surface_testing::CapturedConsole console;
+    ASSERT_EQ(surface_testing::compute_analytical_surface(run), 0);
+    const auto check = surface_testing::check_analytical_surface(run);
+    EXPECT_TRUE(check.ok()) << check.report();
+    ASSERT_EQ(run.atoms[0].contact_faces.size(), 1u);
+    EXPECT_EQ(run.atoms[0].contact_faces[0]->cycle_count, 2);
+    const SES_component& ses = *run.ses_components.first();
+    EXPECT_EQ(ses.contact_cycle_adjustment, 1);
+    EXPECT_EQ(ses.analytical_genus, 0);
+}
+
+// What a walk from the contact arc at `arc` of the toric face meets: the
+// next edge of that face leads into a reentrant face, whose next edge leads
+// into the next toric face, whose next edge is the next contact arc.
+struct Steps {
+    SES_face* reentrant;
+    SES_edge* into_reentrant;
+    SES_face* toric;
+    SES_edge* into_toric;
+    SES_edge* next_arc;
+};
+
+Steps steps_from(SES_face& face, int arc) {
+    Steps s;
+    s.into_reentrant = face.edges[velmesh::next_in_cycle(face, arc)];
+    s.reentrant = velmesh::other_face(*s.into_reentrant, &face);
+    s.into_toric = s.reentrant->edges[velmesh::next_in_cycle(*s.reentrant, velmesh::find_edge(*s.reentrant, s.into_reentrant))];
+    s.toric = velmesh::other_face(*s.into_toric, s.reentrant);
+    s.next_arc = s.toric->edges[velmesh::next_in_cycle(*s.toric, velmesh::find_edge(*s.toric, s.into_toric))];
+    return s;
+}
+
+void erase_edge(SES_face& face, const SES_edge* edge) {
+    const int at = velmesh::find_edge(face, edge);
+    face.edges.erase(face.edges.begin() + at);
+    face.orientations.erase(face.orientations.begin() + at);
+}
+
+struct Corruption {
+    std::string name;
+    // Breaks the surface around the contact arc `arc` of the toric face.
+    std::function<void(ThreeSpheres&, SES_face& face, int arc)> apply;
+    std::string message;
+};
+
+TEST(ContactFaces, ABrokenCycleStopsWithItsMessageAndMarksItsToricFace) {
+    const Corruption corruptions[] = {
+        {"the first arc starts nowhere on its cycle",
+         [](ThreeSpheres& t, SES_face& face, int arc) {
+             face.edges[arc]->start = &velmesh::new_ses_vertex(*t.ses, 0, {9, 9, 9}, face.edges[arc]->start->sphere, {});
+         },
+         "does not close"},
+        {"the reentrant face has lost its arc",
+         [](ThreeSpheres&, SES_face& face, int arc) {
+             const Steps s = steps_from(face, arc);
+             erase_edge(*s.reentrant, s.into_reentrant);
+         },
+         "pb1"},
+        {"the next toric face has lost its arc",
+         [](ThreeSpheres&, SES_face& face, int arc) {
+             const Steps s = steps_from(face, arc);
+             erase_edge(*s.toric, s.into_toric);
+         },
+         "pb2"},
+        {"the next toric face leads to no contact arc",
+         [](ThreeSpheres&, SES_face& face, int arc) { steps_from(face, arc).next_arc->type = velmesh::kReentrantArc; },
+         "pb3"},
+    };
+    for (const Corruption& c : corruptions) {
+        SCOPED_TRACE(c.name);
+        ThreeSpheres three;
+        SES_face& face = three.first_toric();
+        c.apply(three, face, 1);
+        std::string err;
+        EXPECT_GE(three.find_contact_faces(err), 1);
+        EXPECT_EQ(face.bad, 1);
+        const std::string expected = c.message == "does not close"
+                                         ? "find_SES_contact_faces: contact cycle from face #" + std::to_string(face.id) +
+                                               " does not close\n"
+                                         : "find_SES_contact_faces: " + c.message + " while treating face #" +
+                                               std::to_string(face.id) + "\n";
+        EXPECT_EQ(err.substr(0, expected.size()), expected);
+        // The restart grows the two spheres of the marked torus.
+        surface_testing::CapturedConsole console;
+        velmesh::enlarge_marked_radii(three.run);
+        EXPECT_NE(console.out().find("radius of atom " + std::to_string(face.rs_edge->i) + " goes from"), std::string::npos);
+        EXPECT_NE(console.out().find("radius of atom " + std::to_string(face.rs_edge->j) + " goes from"), std::string::npos);
+    }
+}
+
+}  // namespace
