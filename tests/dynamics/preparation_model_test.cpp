@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <csignal>
+#include <exception>
 #include <filesystem>
 #include <string>
 
@@ -43,7 +45,14 @@ constexpr const char* bind_reaction = R"(
 
 class PreparationModel : public testing::Test {
 protected:
-    void TearDown() override { backup::reset(); }
+    // The preparation installs the process's handlers; they are put back.
+    void TearDown() override {
+        backup::reset();
+        std::set_terminate(terminate_before);
+        std::signal(SIGINT, SIG_DFL);
+        std::signal(SIGTERM, SIG_DFL);
+    }
+    std::terminate_handler terminate_before = std::get_terminate();
 
     std::string prepare(PDcalc& engine, const std::string& text, bool* result = nullptr) {
         const std::string path = dir.file("run.cfg");

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <exception>
 #include <ctime>
 #include <string>
 #include <vector>
@@ -27,7 +28,9 @@ protected:
         backup::reset();
         std::signal(SIGINT, SIG_DFL);
         std::signal(SIGTERM, SIG_DFL);
+        std::set_terminate(terminate_before);
     }
+    std::terminate_handler terminate_before = std::get_terminate();
 
     // Prepares `engine` from `text`; the log of it.
     std::string prepare(PDcalc& engine, const std::string& text, bool* result = nullptr) {
