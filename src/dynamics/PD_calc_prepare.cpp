@@ -220,9 +220,11 @@ bool read_time_step(PDcalc& engine) {
 // The contacts section of species i and j (i ≥ j): "Calculation.contacts.I_J",
 // or for two different species "Calculation.contacts.J_I".
 Section* contacts_section(Section& root, const PROT_CLASS& si, const PROT_CLASS& sj) {
-    Section* section = root.GetSection(format("Calculation.contacts.%s_%s", si.name.c_str(), sj.name.c_str()).c_str(), -1);
-    if (section == nullptr && si.index != sj.index)
-        section = root.GetSection(format("Calculation.contacts.%s_%s", sj.name.c_str(), si.name.c_str()).c_str(), -1);
+    const auto named = [&root](const PROT_CLASS& first, const PROT_CLASS& second) {
+        return root.GetSection(format("Calculation.contacts.%s_%s", first.name.c_str(), second.name.c_str()).c_str(), -1);
+    };
+    Section* section = named(si, sj);
+    if (section == nullptr && si.index != sj.index) section = named(sj, si);
     return section;
 }
 

@@ -110,7 +110,8 @@ TEST_F(SimulationLoop, FramesAndSavesAtTheirIntervals) {
         const std::string log = run(engine);
         EXPECT_EQ(frame_steps(o.folder + "trajectory.bin", 4), c.frames);
         std::string saves;
-        for (std::int64_t s : c.saves) saves += std::to_string(s) + " of " + std::to_string(c.NT) + " steps completed\n";
+        for (std::int64_t s : c.saves)
+            saves += std::to_string(s) + " of " + std::to_string(c.NT) + " steps completed\n";
         std::string logged_saves;
         for (const std::string& line : lines_of(log))
             if (contains(line, " steps completed")) logged_saves += line.substr(line.find(": ") + 2) + "\n";

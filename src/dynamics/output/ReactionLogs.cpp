@@ -30,7 +30,8 @@ void PDcalc::open_reaction_logs(bool restored) {
             LOG_WARNING("no output file for reaction specified");
         } else {
             // A restored experiment goes on with the log it had.
-            reaction.log = restored ? fopen_share(*name, "a+", false, true) : fopen_share(*name, "w+", no_overwrite, true);
+            reaction.log =
+                restored ? fopen_share(*name, "a+", false, true) : fopen_share(*name, "w+", no_overwrite, true);
             if (!reaction.log) {
                 LOG_ERROR("failed to open output file %s", name->c_str());
             } else {
