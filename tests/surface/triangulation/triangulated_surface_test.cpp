@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <array>
 #include <cstdio>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -131,6 +133,84 @@ TEST(TriangulatedSurface, ClustersWithSmallProbesGiveClosedMeshes) {
             ASSERT_FALSE(run.checks.empty());
             for (const auto& check : run.checks) EXPECT_TRUE(check.ok()) << check.report();
         }
+}
+
+}  // namespace
+
+namespace {
+
+// The volume inside the solvent-excluded surface of two spheres on the x
+// axis, a solid of revolution: its radius at x is the larger of the two
+// spheres' and, between the two contact circles, that of the torus' inner
+// side (R - sqrt(p^2 - (x - a)^2), a the torus centre, R its radius, none
+// where that is negative); the volume is the integral of pi radius^2.
+double two_sphere_volume(const TestSphere& s1, const TestSphere& s2, double p) {
+    const double d = s2.x - s1.x, e1 = s1.r + p, e2 = s2.r + p;
+    const double a = (d * d + e1 * e1 - e2 * e2) / (2 * d);
+    const double big = std::sqrt(e1 * e1 - a * a);
+    const double x1 = s1.x + a * s1.r / e1, x2 = s1.x + a + (d - a) * (1 - s2.r / e2);
+    const auto radius = [&](double x) {
+        double r = 0;
+        for (const TestSphere& s : {s1, s2})
+            if (std::fabs(x - s.x) < s.r) r = std::max(r, std::sqrt(s.r * s.r - (x - s.x) * (x - s.x)));
+        if (x > x1 && x < x2) r = std::max(r, big - std::sqrt(std::max(0.0, p * p - (x - s1.x - a) * (x - s1.x - a))));
+        return r;
+    };
+    const double from = s1.x - s1.r, to = s2.x + s2.r;
+    const int steps = 200000;
+    const double h = (to - from) / steps;
+    double sum = 0;
+    for (int k = 0; k < steps; ++k) {
+        const double r = radius(from + (k + 0.5) * h);
+        sum += 3.14159265358979 * r * r * h;
+    }
+    return sum;
+}
+
+TEST(TriangulatedSurface, AreaAndVolumeConvergeAsTheDensityGrows) {
+    const auto shapes = closed_form_shapes();
+    for (const std::string name : {"two overlapping spheres, regular torus", "two spheres apart, singular torus",
+                                   "three spheres", "tetrahedron"}) {
+        const Shape* shape = nullptr;
+        for (const Shape& s : shapes)
+            if (s.name == name) shape = &s;
+        ASSERT_NE(shape, nullptr);
+        SCOPED_TRACE(name);
+        const bool pair = shape->spheres.size() == 2;
+        const double volume = pair ? two_sphere_volume(shape->spheres[0], shape->spheres[1], shape->probe) : 0;
+        double last_area_error = 1, last_volume_error = 1;
+        for (const double density : {1.0, 4.0, 16.0}) {
+            TempDir dir;
+            const MeshRun run = run_and_check(*shape, density, dir);
+            ASSERT_EQ(run.result.status, 0) << run.result.out;
+            ASSERT_EQ(run.report.volumes.size(), 1u);
+            for (const auto& check : run.checks) EXPECT_TRUE(check.ok()) << check.report();
+            const double area_error = std::fabs(1 - run.report.volumes[0].area / run.report.areas[0].ses);
+            const double volume_error = pair ? std::fabs(1 - run.report.volumes[0].volume / volume) : 0;
+            EXPECT_LT(area_error, last_area_error) << density;
+            if (pair) {
+                EXPECT_LT(volume_error, std::max(last_volume_error, 0.005)) << density;
+            }
+            last_area_error = area_error;
+            last_volume_error = volume_error;
+        }
+        EXPECT_LT(last_area_error, 0.01);
+        EXPECT_LT(last_volume_error, 0.02);
+    }
+}
+
+// 1tii has probes that overlap across twin faces, which the mesh cannot
+// close until the self-intersections are removed.
+TEST(TriangulatedSurface, ProteinsGiveClosedMeshes) {
+    for (const std::string name : {"1hpv.xyz"}) {
+        SCOPED_TRACE(name);
+        const Shape shape{name, surface_testing::read_spheres(std::string(ZELMAR_FIXTURES) + "/spheres/" + name), 1.5};
+        TempDir dir;
+        const MeshRun run = run_and_check(shape, 1.0, dir);
+        ASSERT_EQ(run.result.status, 0) << run.result.out;
+        ASSERT_EQ(run.checks.size(), 1u);
+        EXPECT_TRUE(run.checks[0].ok()) << run.checks[0].report() << run.result.out;
+    }
 }
 
 }  // namespace
