@@ -1,0 +1,118 @@
+#include "dynamics/species/RelaxationRows.h"
+
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
+
+namespace {
+
+// Any processor: one cell at a time as written, which the compiler turns
+// into vector code for the instruction sets below. Without contraction into
+// fused multiply-adds every version rounds alike.
+#if defined(__x86_64__) && !defined(__clang__)
+__attribute__((target_clones("avx2", "default")))
+#endif
+void uniform_rows_any(const double* in, double* out, RowLayout layout, int rows, int begin, int end,
+                      double factor) {
+    for (int r = 0; r < rows; ++r) {
+        const double* __restrict c = in + r * layout.row;
+        double* __restrict o = out + r * layout.row;
+        const double* __restrict xm = c - layout.plane;
+        const double* __restrict xp = c + layout.plane;
+        const double* __restrict ym = c - layout.row;
+        const double* __restrict yp = c + layout.row;
+        for (int k = begin; k < end; ++k)
+            o[k] = (((xm[k] + xp[k]) + (ym[k] + yp[k])) + (c[k - 1] + c[k + 1])) * factor;
+    }
+}
+
+#if defined(__x86_64__)
+#define EIGHT_LANES __attribute__((target("avx512f")))
+
+// The lanes of `high`:`low` shifted down by `shift` lanes. (The masked form
+// with every lane selected is the plain instruction; the unmasked intrinsic
+// trips a false uninitialised-value warning in some compilers.)
+template <int shift>
+EIGHT_LANES inline __m512d shifted(__m512d high, __m512d low) {
+    const __m512i h = _mm512_castpd_si512(high);
+    return _mm512_castsi512_pd(_mm512_mask_alignr_epi64(h, 0xff, h, _mm512_castpd_si512(low), shift));
+}
+
+// Lane l holds cell k + l − 1, from the lanes of cells k − 8 .. k + 7.
+EIGHT_LANES inline __m512d cells_before(__m512d cur, __m512d prev) { return shifted<7>(cur, prev); }
+
+// Lane l holds cell k + l + 1, from the lanes of cells k .. k + 15.
+EIGHT_LANES inline __m512d cells_after(__m512d next, __m512d cur) { return shifted<1>(next, cur); }
+
+// R consecutive rows at once, so that the rows between them are loaded once
+// for both their own cells and as the neighbours along j of the rows beside.
+// `c` and `o` point at cell k = 1 of the first row; the cells low..high−1
+// counted from there are written. Every load and store is aligned (the lanes
+// of a line outside low..high−1 are computed and not stored); the neighbours
+// along k come from the loaded lines by shifting lanes.
+template <int R>
+EIGHT_LANES void uniform_block(const double* c, double* o, RowLayout layout, int low, int high, double factor) {
+    const std::ptrdiff_t row = layout.row, plane = layout.plane;
+    const __m512d f = _mm512_set1_pd(factor);
+    int k = low & ~7;
+    __m512d prev[R], cur[R];
+    for (int r = 0; r < R; ++r) {
+        prev[r] = _mm512_load_pd(c + r * row + k - 8);
+        cur[r] = _mm512_load_pd(c + r * row + k);
+    }
+    for (; k < high; k += 8) {
+        __m512d next[R], value[R];
+        for (int r = 0; r < R; ++r) next[r] = _mm512_load_pd(c + r * row + k + 8);
+        for (int r = 0; r < R; ++r) {
+            const double* at = c + r * row + k;
+            const __m512d x = _mm512_add_pd(_mm512_load_pd(at - plane), _mm512_load_pd(at + plane));
+            const __m512d below = r > 0 ? cur[r - 1] : _mm512_load_pd(at - row);
+            const __m512d above = r + 1 < R ? cur[r + 1] : _mm512_load_pd(at + row);
+            const __m512d along = _mm512_add_pd(cells_before(cur[r], prev[r]), cells_after(next[r], cur[r]));
+            value[r] = _mm512_mul_pd(_mm512_add_pd(_mm512_add_pd(x, _mm512_add_pd(below, above)), along), f);
+        }
+        if (k >= low && k + 8 <= high) {
+            for (int r = 0; r < R; ++r) _mm512_store_pd(o + r * row + k, value[r]);
+        } else {
+            const unsigned from = k < low ? static_cast<unsigned>(low - k) : 0u;
+            const unsigned to = k + 8 > high ? static_cast<unsigned>(high - k) : 8u;
+            const auto lanes = static_cast<__mmask8>(((1u << to) - 1u) & ~((1u << from) - 1u));
+            for (int r = 0; r < R; ++r) _mm512_mask_store_pd(o + r * row + k, lanes, value[r]);
+        }
+        for (int r = 0; r < R; ++r) {
+            prev[r] = cur[r];
+            cur[r] = next[r];
+        }
+    }
+}
+
+EIGHT_LANES void uniform_rows_eight(const double* in, double* out, RowLayout layout, int rows, int begin, int end,
+                                    double factor) {
+    int r = 0;
+    for (; r + 2 <= rows; r += 2)
+        uniform_block<2>(in + r * layout.row + 1, out + r * layout.row + 1, layout, begin - 1, end - 1, factor);
+    if (r < rows) uniform_block<1>(in + r * layout.row + 1, out + r * layout.row + 1, layout, begin - 1, end - 1, factor);
+}
+#endif
+
+}  // namespace
+
+bool eight_lanes_available() {
+#if defined(__x86_64__)
+    static const bool available = __builtin_cpu_supports("avx512f");
+    return available;
+#else
+    return false;
+#endif
+}
+
+void uniform_rows(const double* in, double* out, RowLayout layout, int rows, int begin, int end, double factor,
+                  bool eight_lanes) {
+#if defined(__x86_64__)
+    if (eight_lanes && eight_lanes_available()) {
+        uniform_rows_eight(in, out, layout, rows, begin, end, factor);
+        return;
+    }
+#endif
+    uniform_rows_any(in, out, layout, rows, begin, end, factor);
+}
