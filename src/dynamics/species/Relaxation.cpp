@@ -129,6 +129,28 @@ void Relaxation::sweep_rows(const double* in, double* out, int i, int j_begin, i
     }
 }
 
+// Step t of the tile whose rows start at `top`: band after band of the
+// tile's rows, each band through every sweep in flight in order, so that a
+// sweep finds the rows the sweep before has just written in the nearest
+// cache. A band depends only on the bands before it, like the tiles.
+void Relaxation::tile_step(double* a, double* b, int first, int in_flight, int t, int top,
+                           const Pipeline& pipeline) const {
+    const int n = n_;
+    const int tile_end = top + pipeline.tile_rows;
+    for (int band = top; band < tile_end; band += pipeline.band_rows) {
+        const int band_end = std::min(band + pipeline.band_rows, tile_end);
+        for (int m = 0; m < in_flight; ++m) {
+            const int plane = t - m;
+            const int j_begin = std::max(1, band - m);
+            const int j_end = std::min(n - 1, band_end - m);
+            if (plane < 0 || plane >= n - 2 || j_begin >= j_end) continue;
+            // Sweep s reads B and writes A when s is even.
+            const bool even = (first + m) % 2 == 0;
+            sweep_rows(even ? b : a, even ? a : b, plane + 1, j_begin, j_end, pipeline.eight_lanes);
+        }
+    }
+}
+
 bool Relaxation::sweep_all(double* a, double* b, int sweeps, unsigned workers, Pipeline pipeline) const {
     const int n = n_;
     const int inner = n - 2;
@@ -143,26 +165,18 @@ bool Relaxation::sweep_all(double* a, double* b, int sweeps, unsigned workers, P
     auto work = [&](unsigned worker) {
         for (int first = 0; first < sweeps; first += levels) {
             const int in_flight = std::min(levels, sweeps - first);
-            const int steps = inner + 2 * (in_flight - 1);
+            const int steps = inner + in_flight - 1;
             for (int tile = static_cast<int>(worker); tile < tiles; tile += static_cast<int>(workers)) {
                 const int top = 1 + tile * rows;
                 std::atomic<int>* before = tile > 0 ? &steps_done[static_cast<std::size_t>(tile - 1)] : nullptr;
                 std::atomic<int>& mine = steps_done[static_cast<std::size_t>(tile)];
                 for (int t = 0; t < steps; ++t) {
                     if (before != nullptr) {
-                        for (int done = before->load(std::memory_order_acquire); done < t;
+                        for (int done = before->load(std::memory_order_acquire); done <= t;
                              done = before->load(std::memory_order_acquire))
                             before->wait(done, std::memory_order_acquire);
                     }
-                    for (int m = 0; m < in_flight; ++m) {
-                        const int plane = t - 2 * m;
-                        const int j_begin = std::max(1, top - m);
-                        const int j_end = std::min(n - 1, top + rows - m);
-                        if (plane < 0 || plane >= inner || j_begin >= j_end) continue;
-                        // Sweep s reads B and writes A when s is even.
-                        const bool even = (first + m) % 2 == 0;
-                        sweep_rows(even ? b : a, even ? a : b, plane + 1, j_begin, j_end, pipeline.eight_lanes);
-                    }
+                    tile_step(a, b, first, in_flight, t, top, pipeline);
                     mine.store(t + 1, std::memory_order_release);
                     mine.notify_all();
                 }
@@ -224,6 +238,7 @@ Relaxation::Result Relaxation::run(int sweeps, unsigned threads, Pipeline pipeli
     // A tile's rows must reach past the slant of one sweep to the next: at
     // least two, so that a tile depends on the tile before it alone.
     pipeline.tile_rows = std::max(pipeline.tile_rows, 2);
+    pipeline.band_rows = std::max(pipeline.band_rows, 1);
     const int tiles = (n - 2 + pipeline.levels - 1 + pipeline.tile_rows - 1) / pipeline.tile_rows;
     const unsigned workers = std::clamp(threads, 1u, static_cast<unsigned>(tiles));
     std::vector<double> a = work_grid(), b = work_grid();

@@ -25,12 +25,15 @@
 //   result is moved back into the plain layout at the end.
 // - Several consecutive sweeps are in flight at once (`levels`), so that a
 //   cell is brought into the cache once for all of them. Sweep m + 1 works
-//   two planes (i) and one row (j) behind sweep m: the grid is cut into
+//   one plane (i) and one row (j) behind sweep m: the grid is cut into
 //   tiles of `tile_rows` rows, slanted by one row per sweep, and each tile
-//   is passed through plane by plane ("steps"), all its sweeps at once.
-//   Within a tile no step reads a plane or row that another sweep of the
-//   same step writes; tile t + 1 may run a step once tile t has finished
-//   the one before it, and the next group of sweeps starts once every tile
+//   is passed through plane by plane ("steps"), all its sweeps at once. A
+//   step takes the tile in bands of `band_rows` rows, each band through the
+//   sweeps in order, so that sweep m + 1 reads the rows sweep m has just
+//   written while they are still in the nearest cache; the tile's rows
+//   decide what stays in the next cache from one step to the next. Tile
+//   b + 1 may run a step once tile b has finished that step (likewise the
+//   bands of a tile), and the next group of sweeps starts once every tile
 //   is done. With these rules every cell is computed from exactly the
 //   values a plain sweep after sweep would use.
 // - Threads take the tiles in turn and wait only for the tile before.
@@ -47,8 +50,9 @@
 // How the sweeps are shared out and run (see above); none of these changes
 // the result.
 struct RelaxationPipeline {
-    int levels = 8;            // sweeps in flight at once
+    int levels = 16;           // sweeps in flight at once
     int tile_rows = 16;        // rows of a tile (at least 2)
+    int band_rows = 4;         // rows of a tile each sweep does at a time (at least 1)
     bool eight_lanes = true;   // the eight-lane inner loop where the processor has it
 };
 
@@ -101,6 +105,7 @@ private:
     static double* origin(std::vector<double>& grid);
 
     void classify_row(std::span<const double> eps, std::span<const double> source, double screening, int i, int j);
+    void tile_step(double* a, double* b, int first, int in_flight, int t, int top, const Pipeline& pipeline) const;
     void sweep_rows(const double* in, double* out, int i, int j_begin, int j_end, bool eight_lanes) const;
     void general_cells(const double* c, double* o, const Span& span) const;
     // All sweeps on `workers` threads (the caller's among them); false when

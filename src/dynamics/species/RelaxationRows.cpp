@@ -1,5 +1,7 @@
 #include "dynamics/species/RelaxationRows.h"
 
+#include <algorithm>
+
 #if defined(__x86_64__)
 #include <immintrin.h>
 #endif
@@ -51,17 +53,24 @@ EIGHT_LANES inline __m512d cells_after(__m512d next, __m512d cur) { return shift
 // of a line outside low..high−1 are computed and not stored); the neighbours
 // along k come from the loaded lines by shifting lanes.
 template <int R>
-EIGHT_LANES void uniform_block(const double* c, double* o, RowLayout layout, int low, int high, double factor) {
-    const std::ptrdiff_t row = layout.row, plane = layout.plane;
-    const __m512d f = _mm512_set1_pd(factor);
-    int k = low & ~7;
-    __m512d prev[R], cur[R];
-    for (int r = 0; r < R; ++r) {
-        prev[r] = _mm512_load_pd(c + r * row + k - 8);
-        cur[r] = _mm512_load_pd(c + r * row + k);
+struct UniformBlock {
+    const double* c;
+    double* o;
+    std::ptrdiff_t row, plane;
+    __m512d factor;
+    __m512d prev[R], cur[R];  // the lines of cells k − 8 .. k − 1 and k .. k + 7 of each row
+
+    EIGHT_LANES UniformBlock(const double* c_, double* o_, RowLayout layout, double f, int k)
+        : c(c_), o(o_), row(layout.row), plane(layout.plane), factor(_mm512_set1_pd(f)) {
+        for (int r = 0; r < R; ++r) {
+            prev[r] = _mm512_load_pd(c + r * row + k - 8);
+            cur[r] = _mm512_load_pd(c + r * row + k);
+        }
     }
-    for (; k < high; k += 8) {
-        __m512d next[R], value[R];
+
+    // The new values of cells k .. k + 7 of every row; moves on by a line.
+    EIGHT_LANES void step(int k, __m512d (&value)[R]) {
+        __m512d next[R];
         for (int r = 0; r < R; ++r) next[r] = _mm512_load_pd(c + r * row + k + 8);
         for (int r = 0; r < R; ++r) {
             const double* at = c + r * row + k;
@@ -69,20 +78,40 @@ EIGHT_LANES void uniform_block(const double* c, double* o, RowLayout layout, int
             const __m512d below = r > 0 ? cur[r - 1] : _mm512_load_pd(at - row);
             const __m512d above = r + 1 < R ? cur[r + 1] : _mm512_load_pd(at + row);
             const __m512d along = _mm512_add_pd(cells_before(cur[r], prev[r]), cells_after(next[r], cur[r]));
-            value[r] = _mm512_mul_pd(_mm512_add_pd(_mm512_add_pd(x, _mm512_add_pd(below, above)), along), f);
-        }
-        if (k >= low && k + 8 <= high) {
-            for (int r = 0; r < R; ++r) _mm512_store_pd(o + r * row + k, value[r]);
-        } else {
-            const unsigned from = k < low ? static_cast<unsigned>(low - k) : 0u;
-            const unsigned to = k + 8 > high ? static_cast<unsigned>(high - k) : 8u;
-            const auto lanes = static_cast<__mmask8>(((1u << to) - 1u) & ~((1u << from) - 1u));
-            for (int r = 0; r < R; ++r) _mm512_mask_store_pd(o + r * row + k, lanes, value[r]);
+            value[r] = _mm512_mul_pd(_mm512_add_pd(_mm512_add_pd(x, _mm512_add_pd(below, above)), along), factor);
         }
         for (int r = 0; r < R; ++r) {
             prev[r] = cur[r];
             cur[r] = next[r];
         }
+    }
+
+    EIGHT_LANES void store(int k, const __m512d (&value)[R]) {
+        for (int r = 0; r < R; ++r) _mm512_store_pd(o + r * row + k, value[r]);
+    }
+    EIGHT_LANES void store(int k, const __m512d (&value)[R], unsigned from, unsigned to) {  // lanes from..to−1
+        const auto lanes = static_cast<__mmask8>(((1u << to) - 1u) & ~((1u << from) - 1u));
+        for (int r = 0; r < R; ++r) _mm512_mask_store_pd(o + r * row + k, lanes, value[r]);
+    }
+};
+
+template <int R>
+EIGHT_LANES void uniform_block(const double* c, double* o, RowLayout layout, int low, int high, double factor) {
+    int k = low & ~7;
+    UniformBlock<R> block(c, o, layout, factor, k);
+    __m512d value[R];
+    if (k < low) {  // a first line that starts before the cells
+        block.step(k, value);
+        block.store(k, value, static_cast<unsigned>(low - k), static_cast<unsigned>(std::min(high - k, 8)));
+        k += 8;
+    }
+    for (; k + 8 <= high; k += 8) {
+        block.step(k, value);
+        block.store(k, value);
+    }
+    if (k < high) {  // a last line that reaches past them
+        block.step(k, value);
+        block.store(k, value, 0u, static_cast<unsigned>(high - k));
     }
 }
 
