@@ -114,18 +114,41 @@ void Relaxation::sweep_rows(const double* in, double* out, int i, int j_begin, i
         if (kind & uniform_row) {
             int run = 1;
             while (j + run < j_end && kinds[j + run - 1] == kind) ++run;
-            uniform_rows(in + base, out + base, layout_, run, 1, n - 1, factors_[kind & ~uniform_row], eight_lanes);
+            uniform_rows(in + base, out + base, layout_, 1, run, 1, n - 1, factors_[kind & ~uniform_row], eight_lanes);
             j += run;
             continue;
         }
         for (const Span* span = &spans_[kind];; ++span) {
             if (span->general == uniform)
-                uniform_rows(in + base, out + base, layout_, 1, span->begin, span->end, span->factor, eight_lanes);
+                uniform_rows(in + base, out + base, layout_, 1, 1, span->begin, span->end, span->factor, eight_lanes);
             else
                 general_cells(in + base, out + base, *span);
             if (span->end == n - 1) break;
         }
         ++j;
+    }
+}
+
+// The rows j_begin..j_end−1 of planes i and i + 1: runs of rows uniform with
+// one factor in both planes two planes at a time, the others plane by plane.
+void Relaxation::sweep_plane_pair(const double* in, double* out, int i, int j_begin, int j_end, bool eight_lanes) const {
+    const int n = n_;
+    const std::uint32_t* first = rows_.data() + static_cast<std::size_t>(i - 1) * static_cast<std::size_t>(n - 2);
+    const std::uint32_t* second = first + (n - 2);
+    auto together = [&](int j) { return (first[j - 1] & uniform_row) && first[j - 1] == second[j - 1]; };
+    for (int j = j_begin; j < j_end;) {
+        const bool pair = together(j);
+        int run = 1;
+        while (j + run < j_end && together(j + run) == pair && (!pair || first[j + run - 1] == first[j - 1])) ++run;
+        if (pair) {
+            const std::ptrdiff_t base = position(i, j, 0);
+            uniform_rows(in + base, out + base, layout_, 2, run, 1, n - 1, factors_[first[j - 1] & ~uniform_row],
+                         eight_lanes);
+        } else {
+            sweep_rows(in, out, i, j, j + run, eight_lanes);
+            sweep_rows(in, out, i + 1, j, j + run, eight_lanes);
+        }
+        j += run;
     }
 }
 
@@ -140,13 +163,19 @@ void Relaxation::tile_step(double* a, double* b, int first, int in_flight, int t
     for (int band = top; band < tile_end; band += pipeline.band_rows) {
         const int band_end = std::min(band + pipeline.band_rows, tile_end);
         for (int m = 0; m < in_flight; ++m) {
-            const int plane = t - m;
             const int j_begin = std::max(1, band - m);
             const int j_end = std::min(n - 1, band_end - m);
-            if (plane < 0 || plane >= n - 2 || j_begin >= j_end) continue;
+            // Sweep first + m does planes (counted from 0) from t·step_planes − m on.
+            const int from = std::max(0, t * pipeline.step_planes - m);
+            const int to = std::min(n - 2, (t + 1) * pipeline.step_planes - m);
+            if (from >= to || j_begin >= j_end) continue;
             // Sweep s reads B and writes A when s is even.
             const bool even = (first + m) % 2 == 0;
-            sweep_rows(even ? b : a, even ? a : b, plane + 1, j_begin, j_end, pipeline.eight_lanes);
+            const double* in = even ? b : a;
+            double* out = even ? a : b;
+            int plane = from;
+            for (; plane + 2 <= to; plane += 2) sweep_plane_pair(in, out, plane + 1, j_begin, j_end, pipeline.eight_lanes);
+            if (plane < to) sweep_rows(in, out, plane + 1, j_begin, j_end, pipeline.eight_lanes);
         }
     }
 }
@@ -165,7 +194,7 @@ bool Relaxation::sweep_all(double* a, double* b, int sweeps, unsigned workers, P
     auto work = [&](unsigned worker) {
         for (int first = 0; first < sweeps; first += levels) {
             const int in_flight = std::min(levels, sweeps - first);
-            const int steps = inner + in_flight - 1;
+            const int steps = (inner + in_flight - 1 + pipeline.step_planes - 1) / pipeline.step_planes;
             for (int tile = static_cast<int>(worker); tile < tiles; tile += static_cast<int>(workers)) {
                 const int top = 1 + tile * rows;
                 std::atomic<int>* before = tile > 0 ? &steps_done[static_cast<std::size_t>(tile - 1)] : nullptr;
@@ -239,6 +268,7 @@ Relaxation::Result Relaxation::run(int sweeps, unsigned threads, Pipeline pipeli
     // least two, so that a tile depends on the tile before it alone.
     pipeline.tile_rows = std::max(pipeline.tile_rows, 2);
     pipeline.band_rows = std::max(pipeline.band_rows, 1);
+    pipeline.step_planes = std::max(pipeline.step_planes, 1);
     const int tiles = (n - 2 + pipeline.levels - 1 + pipeline.tile_rows - 1) / pipeline.tile_rows;
     const unsigned workers = std::clamp(threads, 1u, static_cast<unsigned>(tiles));
     std::vector<double> a = work_grid(), b = work_grid();

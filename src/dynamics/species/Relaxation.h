@@ -27,15 +27,18 @@
 //   cell is brought into the cache once for all of them. Sweep m + 1 works
 //   one plane (i) and one row (j) behind sweep m: the grid is cut into
 //   tiles of `tile_rows` rows, slanted by one row per sweep, and each tile
-//   is passed through plane by plane ("steps"), all its sweeps at once. A
-//   step takes the tile in bands of `band_rows` rows, each band through the
-//   sweeps in order, so that sweep m + 1 reads the rows sweep m has just
+//   is passed through `step_planes` planes at a time ("steps"), all its
+//   sweeps at once, each sweep `step_planes` planes further in each step.
+//   A step takes the tile in bands of `band_rows` rows, each band through
+//   the sweeps in order, so that sweep m + 1 reads the rows sweep m has just
 //   written while they are still in the nearest cache; the tile's rows
-//   decide what stays in the next cache from one step to the next. Tile
-//   b + 1 may run a step once tile b has finished that step (likewise the
-//   bands of a tile), and the next group of sweeps starts once every tile
-//   is done. With these rules every cell is computed from exactly the
-//   values a plain sweep after sweep would use.
+//   decide what stays in the next cache from one step to the next. Two
+//   planes of a band go through the inner loop together where both are
+//   uniform with one factor, so that the rows between them are loaded once
+//   for both. Tile b + 1 may run a step once tile b has finished that step
+//   (likewise the bands of a tile), and the next group of sweeps starts
+//   once every tile is done. With these rules every cell is computed from
+//   exactly the values a plain sweep after sweep would use.
 // - Threads take the tiles in turn and wait only for the tile before.
 // Every cell's value is computed by the same operations in the same order
 // whatever the number of threads, the tiles, the number of sweeps in flight
@@ -53,6 +56,7 @@ struct RelaxationPipeline {
     int levels = 16;           // sweeps in flight at once
     int tile_rows = 16;        // rows of a tile (at least 2)
     int band_rows = 4;         // rows of a tile each sweep does at a time (at least 1)
+    int step_planes = 2;       // planes each sweep does in a step (at least 1)
     bool eight_lanes = true;   // the eight-lane inner loop where the processor has it
 };
 
@@ -106,6 +110,7 @@ private:
 
     void classify_row(std::span<const double> eps, std::span<const double> source, double screening, int i, int j);
     void tile_step(double* a, double* b, int first, int in_flight, int t, int top, const Pipeline& pipeline) const;
+    void sweep_plane_pair(const double* in, double* out, int i, int j_begin, int j_end, bool eight_lanes) const;
     void sweep_rows(const double* in, double* out, int i, int j_begin, int j_end, bool eight_lanes) const;
     void general_cells(const double* c, double* o, const Span& span) const;
     // All sweeps on `workers` threads (the caller's among them); false when

@@ -21,8 +21,9 @@ struct RowLayout {
 // Whether this processor runs the eight-lane version.
 bool eight_lanes_available();
 
-// Cells begin..end−1 along k of `rows` consecutive rows; `in` and `out`
-// point at cell k = 0 of the first row in the old and the new grid.
-// `eight_lanes` asks for the eight-lane version (where available).
-void uniform_rows(const double* in, double* out, RowLayout layout, int rows, int begin, int end, double factor,
-                  bool eight_lanes);
+// Cells begin..end−1 along k of `rows` consecutive rows in each of `planes`
+// consecutive planes; `in` and `out` point at cell k = 0 of the first row of
+// the first plane in the old and the new grid. `eight_lanes` asks for the
+// eight-lane version (where available).
+void uniform_rows(const double* in, double* out, RowLayout layout, int planes, int rows, int begin, int end,
+                  double factor, bool eight_lanes);
