@@ -102,58 +102,52 @@ TEST(Relaxation, ComputesTheSweepsOfTheFormula) {
         double screening;
     };
     const Case cases[] = {{3, 1, 6.9}, {5, 2, 6.9}, {9, 7, 6.9}, {12, 30, 0.0}, {17, 41, 1.7}, {27, 12, 6.9}};
-    for (const GridMaker& maker : grid_makers)
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << maker.name << ", n " << c.n << ", sweeps " << c.sweeps);
-        const Grids g = maker.make(c.n);
-        const std::vector<double> expected = plain_sweeps(g, c.sweeps, c.screening);
-        const Relaxation::Result result = Relaxation(g.eps, g.source, c.n, c.screening).run(c.sweeps, 1);
-        ASSERT_EQ(result.grid.size(), expected.size());
-        double largest = 0;
-        for (double v : expected) largest = std::max(largest, std::fabs(v));
-        ASSERT_GT(largest, 0.0);
-        for (std::size_t p = 0; p < expected.size(); ++p) ASSERT_NEAR(result.grid[p], expected[p], 1e-13 * largest) << p;
+    for (const GridMaker& maker : grid_makers) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(testing::Message() << maker.name << ", n " << c.n << ", sweeps " << c.sweeps);
+            const Grids g = maker.make(c.n);
+            const std::vector<double> expected = plain_sweeps(g, c.sweeps, c.screening);
+            const Relaxation::Result result = Relaxation(g.eps, g.source, c.n, c.screening).run(c.sweeps, 1);
+            ASSERT_EQ(result.grid.size(), expected.size());
+            double largest = 0;
+            for (double v : expected) largest = std::max(largest, std::fabs(v));
+            ASSERT_GT(largest, 0.0);
+            for (std::size_t p = 0; p < expected.size(); ++p)
+                ASSERT_NEAR(result.grid[p], expected[p], 1e-13 * largest) << p;
+        }
     }
 }
 
 TEST(Relaxation, SameBitsWhateverTheThreadsAndPipeline) {
     struct Case {
         unsigned threads;
-        int levels;
-        int tile_rows;
-        int band_rows;
-        int step_planes;
-        bool eight_lanes;
+        Relaxation::Pipeline pipeline;  // levels, tile rows, band rows, step planes, eight lanes
     };
-    const Case cases[] = {{1, 1, 1000, 1000, 1, true}, {1, 4, 3, 1, 2, true},    {2, 1, 2, 2, 3, false},
-                          {3, 3, 2, 1, 1, true},       {3, 8, 5, 2, 2, false},   {4, 16, 7, 3, 4, true},
-                          {8, 8, 16, 4, 2, true},      {8, 2, 2, 1000, 1, false}, {5, 64, 3, 2, 5, true},
-                          {16, 5, 4, 4, 2, true},      {2, 9, 1000, 7, 3, true},  {1, 16, 16, 4, 2, true}};
+    const Case cases[] = {{1, {1, 1000, 1000, 1, true}}, {1, {4, 3, 1, 2, true}},    {2, {1, 2, 2, 3, false}},
+                          {3, {3, 2, 1, 1, true}},       {3, {8, 5, 2, 2, false}},   {4, {16, 7, 3, 4, true}},
+                          {8, {8, 16, 4, 2, true}},      {8, {2, 2, 1000, 1, false}}, {5, {64, 3, 2, 5, true}},
+                          {16, {5, 4, 4, 2, true}},      {2, {9, 1000, 7, 3, true}},  {1, {16, 16, 4, 2, true}}};
+    // One sweep at a time over whole planes, one lane at a time.
+    const Relaxation::Pipeline plain{1, 1000, 1000, 1, false};
     // Rows of 2, 8, 11, 20 and 25 interior cells: shorter than, as long as
     // and longer than the eight lanes of the vector loop.
-    for (const GridMaker& maker : grid_makers)
-    for (const int sweeps : {1, 2, 5, 17}) {
-        for (const int n : {4, 10, 13, 22, 27}) {
-            const Grids g = maker.make(n);
-            const Relaxation relaxation(g.eps, g.source, n, 6.9);
-            const std::vector<double> one =
-                relaxation.run(sweeps, 1,
-                               {.levels = 1, .tile_rows = 1000, .band_rows = 1000, .step_planes = 1, .eight_lanes = false})
-                    .grid;
-            for (const Case& c : cases) {
-                SCOPED_TRACE(testing::Message() << maker.name << ", n " << n << ", sweeps " << sweeps << ", threads "
-                                                << c.threads << ", levels " << c.levels << ", tile rows "
-                                                << c.tile_rows << ", band rows " << c.band_rows << ", step planes "
-                                                << c.step_planes << ", eight lanes " << c.eight_lanes);
-                const Relaxation::Result r = relaxation.run(
-                    sweeps, c.threads,
-                    {.levels = c.levels,
-                     .tile_rows = c.tile_rows,
-                     .band_rows = c.band_rows,
-                     .step_planes = c.step_planes,
-                     .eight_lanes = c.eight_lanes});
-                ASSERT_EQ(r.grid.size(), one.size());
-                EXPECT_EQ(std::memcmp(r.grid.data(), one.data(), one.size() * sizeof(double)), 0);
+    for (const GridMaker& maker : grid_makers) {
+        for (const int sweeps : {1, 2, 5, 17}) {
+            for (const int n : {4, 10, 13, 22, 27}) {
+                const Grids g = maker.make(n);
+                const Relaxation relaxation(g.eps, g.source, n, 6.9);
+                const std::vector<double> one = relaxation.run(sweeps, 1, plain).grid;
+                for (const Case& c : cases) {
+                    const Relaxation::Pipeline& p = c.pipeline;
+                    SCOPED_TRACE(testing::Message()
+                                 << maker.name << ", n " << n << ", sweeps " << sweeps << ", threads " << c.threads
+                                 << ", levels " << p.levels << ", tile rows " << p.tile_rows << ", band rows "
+                                 << p.band_rows << ", step planes " << p.step_planes << ", eight lanes "
+                                 << p.eight_lanes);
+                    const Relaxation::Result r = relaxation.run(sweeps, c.threads, p);
+                    ASSERT_EQ(r.grid.size(), one.size());
+                    EXPECT_EQ(std::memcmp(r.grid.data(), one.data(), one.size() * sizeof(double)), 0);
+                }
             }
         }
     }

@@ -131,7 +131,8 @@ void Relaxation::sweep_rows(const double* in, double* out, int i, int j_begin, i
 
 // The rows j_begin..j_end−1 of planes i and i + 1: runs of rows uniform with
 // one factor in both planes two planes at a time, the others plane by plane.
-void Relaxation::sweep_plane_pair(const double* in, double* out, int i, int j_begin, int j_end, bool eight_lanes) const {
+void Relaxation::sweep_plane_pair(const double* in, double* out, int i, int j_begin, int j_end,
+                                  bool eight_lanes) const {
     const int n = n_;
     const std::uint32_t* first = rows_.data() + static_cast<std::size_t>(i - 1) * static_cast<std::size_t>(n - 2);
     const std::uint32_t* second = first + (n - 2);
@@ -174,7 +175,8 @@ void Relaxation::tile_step(double* a, double* b, int first, int in_flight, int t
             const double* in = even ? b : a;
             double* out = even ? a : b;
             int plane = from;
-            for (; plane + 2 <= to; plane += 2) sweep_plane_pair(in, out, plane + 1, j_begin, j_end, pipeline.eight_lanes);
+            for (; plane + 2 <= to; plane += 2)
+                sweep_plane_pair(in, out, plane + 1, j_begin, j_end, pipeline.eight_lanes);
             if (plane < to) sweep_rows(in, out, plane + 1, j_begin, j_end, pipeline.eight_lanes);
         }
     }
@@ -279,24 +281,23 @@ Relaxation::Result Relaxation::run(int sweeps, unsigned threads, Pipeline pipeli
     std::vector<double>& last = sweeps % 2 == 1 ? a : b;
     const double* const last_origin = sweeps % 2 == 1 ? a_origin : b_origin;
     const double* const previous_origin = sweeps % 2 == 1 ? b_origin : a_origin;
+    // The change of the last sweep, and the grid back in the plain layout,
+    // in place and in one pass: every row moves towards the front, onto
+    // cells already moved or left behind, once its change is taken.
     double largest = 0.0, change = 0.0;
-    for (int i = 1; i < n - 1; ++i)
-        for (int j = 1; j < n - 1; ++j) {
+    for (int i = 0; i < n; ++i)
+        for (int j = 0; j < n; ++j) {
             const double* now = last_origin + position(i, j, 0);
-            const double* before = previous_origin + position(i, j, 0);
-            for (int k = 1; k < n - 1; ++k) {
-                largest = std::max(largest, std::fabs(now[k]));
-                change = std::max(change, std::fabs(now[k] - before[k]));
+            if (i > 0 && i < n - 1 && j > 0 && j < n - 1) {
+                const double* before = previous_origin + position(i, j, 0);
+                for (int k = 1; k < n - 1; ++k) {
+                    largest = std::max(largest, std::fabs(now[k]));
+                    change = std::max(change, std::fabs(now[k] - before[k]));
+                }
             }
+            std::memmove(last.data() + lin(n, i, j, 0), now, static_cast<std::size_t>(n) * sizeof(double));
         }
     result.relative_change = largest > 0.0 ? change / largest : 0.0;
-
-    // Back to the plain layout in place: every row moves towards the front,
-    // onto cells already moved or left behind.
-    for (int i = 0; i < n; ++i)
-        for (int j = 0; j < n; ++j)
-            std::memmove(last.data() + lin(n, i, j, 0), last_origin + position(i, j, 0),
-                         static_cast<std::size_t>(n) * sizeof(double));
     last.resize(cells);
     result.grid = std::move(last);
     return result;
