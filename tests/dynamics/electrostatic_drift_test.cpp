@@ -2,11 +2,14 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "dynamics/PDcalc.h"
+#include "dynamics/scene/Rotation.h"
 #include "support/FixtureSpecies.h"
+#include "support/ReferenceDrift.h"
 
 namespace {
 
@@ -246,6 +249,114 @@ TEST_F(DriftTest, SourceWithoutUsableGridExertsNothing) {
         d = w = POINT3D{0, 0, 0};
         drift({0, 0, 0}, identity, {0, 0, 0}, identity);
         EXPECT_EQ(d.x, 0.0);
+    }
+}
+
+// The drift against the plain charge-by-charge sum on random poses: a mover
+// of many charges in a source grid whose cells all differ, so that a charge
+// put into another cell, or another periodic image, shows. Boxes narrower
+// than the grid, and centres about half a period apart, give charges whose
+// own nearest image differs from their centre's.
+TEST(DriftAgainstReference, EqualsThePlainChargeByChargeSum) {
+    struct Case {
+        std::string name;
+        std::int32_t box_type;
+        double halfsize;
+        bool anywhere;   // both centres anywhere in the box
+        bool straddle;   // centres about half a period apart along some axes
+        bool images;     // some poses must have charges whose own image differs
+    };
+    const std::vector<Case> cases = {
+        {"open space", 2, 1e-8, false, false, false},
+        {"closed box", 1, 1e-8, false, false, false},
+        {"wide periodic box", 0, 1e-8, false, false, false},
+        {"periodic box narrower than the grid", 0, 2e-9, true, false, true},
+        {"centres about half a period apart", 0, 3e-9, false, true, true},
+    };
+    std::mt19937 random(5);
+    std::uniform_real_distribution<double> unit(-1.0, 1.0);
+    std::uniform_real_distribution<double> angle(0.0, 2 * M_PI);
+    const double identity[3][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        PDcalc engine;
+        add_box(engine, c.halfsize, c.box_type);
+        FixtureOptions mover;
+        mover.name = "mover";
+        mover.atoms.clear();
+        while (mover.atoms.size() < 60) {
+            const POINT3D r{unit(random) * 1.2e-9, unit(random) * 1.2e-9, unit(random) * 1.2e-9};
+            if (r.x * r.x + r.y * r.y + r.z * r.z > 1.44e-18) continue;
+            mover.atoms.push_back({r, 1.5e-10, unit(random), 12.0, 0});
+        }
+        FixtureOptions source;
+        source.name = "source";
+        source.pot_n = 24;
+        add_species(engine, make_fixture_species(mover));
+        add_species(engine, make_fixture_species(source));
+        for (POINT3D& g : engine.model.species[1].field) g = POINT3D{unit(random), unit(random), unit(random)} * 1e8;
+        const COMPARTMENT& box = engine.model.compartments[0];
+
+        int straddling = 0;
+        for (int pose = 0; pose < 300; ++pose) {
+            double p_rot[3][3], q_rot[3][3];
+            turn_3a(p_rot, identity, angle(random), angle(random), angle(random));
+            turn_3a(q_rot, identity, angle(random), angle(random), angle(random));
+            const POINT3D q_centre = POINT3D{unit(random), unit(random), unit(random)} * c.halfsize;
+            POINT3D offset = POINT3D{unit(random), unit(random), unit(random)} * 3.5e-9;
+            if (c.straddle) {
+                // Along one axis or more the centres lie within 0.6 nm of
+                // half a period apart, along the others within 1 nm.
+                offset = POINT3D{unit(random), unit(random), unit(random)} * 1e-9;
+                double* axes[3] = {&offset.x, &offset.y, &offset.z};
+                const int first = static_cast<int>(angle(random)) % 3;
+                for (int a = 0; a < 3; ++a)
+                    if (a == first || unit(random) > 0.5)
+                        *axes[a] = (unit(random) > 0 ? 1 : -1) * c.halfsize + unit(random) * 0.6e-9;
+            }
+            POINT3D p_centre = c.anywhere ? POINT3D{unit(random), unit(random), unit(random)} * c.halfsize
+                                          : q_centre + offset;
+            if (c.box_type == 0) p_centre.translate2bounds(box);
+            engine.prots.clear();
+            add_instance(engine, 0, p_centre, p_rot);
+            add_instance(engine, 1, q_centre, q_rot);
+            const PROT& p = engine.prots[0];
+            const PROT& q = engine.prots[1];
+
+            POINT3D d{0.0, 0.0, 0.0}, w{0.0, 0.0, 0.0};
+            engine.eforce_prot(d, w, p, q);
+            const ReferenceDrift expected = reference_drift(engine, p, q);
+            const auto expect_close = [](double actual, double wanted, double scale) {
+                EXPECT_LE(std::fabs(actual - wanted), 1e-12 * scale) << actual << " against " << wanted;
+            };
+            expect_close(d.x, expected.d.x, expected.d_scale.x);
+            expect_close(d.y, expected.d.y, expected.d_scale.y);
+            expect_close(d.z, expected.d.z, expected.d_scale.z);
+            expect_close(w.x, expected.w.x, expected.w_scale.x);
+            expect_close(w.y, expected.w.y, expected.w_scale.y);
+            expect_close(w.z, expected.w.z, expected.w_scale.z);
+
+            // Whether some acting charge's own nearest image differs from
+            // the image of the centres' difference.
+            const COMPARTMENT* periodic = c.box_type == 0 ? &box : nullptr;
+            const POINT3D centres{getAxisDelta(p.x - q.x, AXIS::x, periodic), getAxisDelta(p.y - q.y, AXIS::y, periodic),
+                                  getAxisDelta(p.z - q.z, AXIS::z, periodic)};
+            for (const ATOM& a : engine.model.species[0].charges) {
+                const POINT3D r{a.x, a.y, a.z};
+                const POINT3D own = r.fromInternal(p).toInternal(q, periodic);
+                const POINT3D shared = (r.fromInternalRotateOnly(p) + centres).toInternalRotateOnly(q);
+                const POINT3D gap = own - shared;
+                const double reach = 2.2e-9;  // the grid's half edge less its outer layer
+                if (gap.x * gap.x + gap.y * gap.y + gap.z * gap.z > 1e-18 && std::fabs(own.x) < reach &&
+                    std::fabs(own.y) < reach && std::fabs(own.z) < reach) {
+                    ++straddling;
+                    break;
+                }
+            }
+        }
+        if (c.images) {
+            EXPECT_GT(straddling, 20);
+        }
     }
 }
 
