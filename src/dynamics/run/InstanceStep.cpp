@@ -36,24 +36,30 @@ void PDcalc::instance_step(std::int32_t i) {
     const CLASS_PAIR* row = model.pairs.data() + p.species;
     const auto species_n = static_cast<std::size_t>(model.species_n);
     double* reach2 = pair_scan.reach2.data();
+    double widest = 0.0;
     for (std::size_t s = 0; s < species_n; ++s) {
         const CLASS_PAIR& pair = row[(s + 1) * species_n];
         reach2[s] = std::max({pair.cutoff2, pair.dock2, pair.contact2});
+        widest = std::max(widest, reach2[s]);
     }
 
     // Every other instance stays where it is while p is tested against it,
-    // so all distances are taken in one pass.
+    // so all distances are taken in one pass, and the few instances within
+    // the widest range picked in another.
     pair_scan.distances(p, active_n, compartment);
+    const std::size_t near_n = pair_scan.select_near(active_n, widest);
+    const std::int32_t* near = pair_scan.near.data();
     const double* d2s = pair_scan.d2.data();
     const std::int32_t* kinds = pair_scan.species.data();
 
     POINT3D d{0.0, 0.0, 0.0};
     POINT3D w{0.0, 0.0, 0.0};
-    for (std::int32_t j = 0; j < active_n; ++j) {
+    for (std::size_t m = 0; m < near_n; ++m) {
+        const std::int32_t j = near[m];
         const auto k = static_cast<std::size_t>(j);
         double d2 = d2s[k];
-        // Most pairs are out of every range. An instance against itself
-        // uses a record with zero ranges, so nothing happens for it.
+        // An instance against itself uses a record with zero ranges, so
+        // nothing happens for it.
         const double reach = reach2[static_cast<std::size_t>(kinds[k])];
         if (!(reach > d2)) {
             if (!std::isnan(d2)) continue;

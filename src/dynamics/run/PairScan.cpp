@@ -11,6 +11,7 @@ void PairScan::reserve(std::size_t instances, std::size_t species_n) {
         z.resize(instances);
         species.resize(instances);
         d2.resize(instances);
+        near.resize(instances);
     }
     if (reach2.size() < species_n) reach2.resize(species_n);
 }
@@ -32,6 +33,13 @@ bool usable_period(const COMPARTMENT& c) {
 
 }  // namespace
 
+// Compiled for several instruction sets: the pass is the step's only work
+// on every pair of instances. Each lane computes what the scalar code does,
+// without contraction into fused multiply-adds, so every version gives the
+// same bits.
+#if defined(__x86_64__) && !defined(__clang__)
+__attribute__((target_clones("avx512f", "avx2", "default")))
+#endif
 void PairScan::distances(const POINT3D& p, std::int32_t n, const COMPARTMENT* c) {
     const auto count = static_cast<std::size_t>(n);
     const double* xs = x.data();
@@ -81,4 +89,28 @@ void PairScan::distances(const POINT3D& p, std::int32_t n, const COMPARTMENT* c)
 double PairScan::exact(const POINT3D& p, std::int32_t j, const COMPARTMENT* c) const {
     const auto k = static_cast<std::size_t>(j);
     return getDistance2(p, POINT3D{x[k], y[k], z[k]}, c);
+}
+
+#if defined(__x86_64__) && !defined(__clang__)
+__attribute__((target_clones("avx512f", "avx2", "default")))
+#endif
+std::size_t PairScan::select_near(std::int32_t n, double limit2) {
+    const auto count = static_cast<std::size_t>(n);
+    const double* d = d2.data();
+    std::int32_t* picked = near.data();
+    std::size_t m = 0;
+    // Nearly every block of instances holds none in range: one test of the
+    // whole block, vectorised, and a look at each only where it finds one.
+    constexpr std::size_t block = 8;
+    std::size_t j = 0;
+    for (; j + block <= count; j += block) {
+        bool any = false;
+        for (std::size_t k = 0; k < block; ++k) any |= !(d[j + k] > limit2);
+        if (!any) continue;
+        for (std::size_t k = j; k < j + block; ++k)
+            if (!(d[k] > limit2)) picked[m++] = static_cast<std::int32_t>(k);
+    }
+    for (; j < count; ++j)
+        if (!(d[j] > limit2)) picked[m++] = static_cast<std::int32_t>(j);
+    return m;
 }

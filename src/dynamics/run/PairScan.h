@@ -3,7 +3,8 @@
 // scene are mirrored in separate contiguous arrays, so that the squared
 // distances from one instance to all others are computed in one pass that
 // the compiler can vectorise; the loop then looks at the few pairs within a
-// range. The distances are those of getDistance2, bit for bit.
+// range, picked in a second quick pass. The distances are those of
+// getDistance2, bit for bit.
 #include <cstdint>
 #include <vector>
 
@@ -14,6 +15,7 @@ struct PairScan {
     std::vector<double> x, y, z;         // centres of the scene's instances
     std::vector<std::int32_t> species;   // their species
     std::vector<double> d2;              // squared distances of the last pass
+    std::vector<std::int32_t> near;      // indices picked by the last select_near
     std::vector<double> reach2;          // per species: the largest squared range of a pair record
     // Set while a time step runs: the mirror then holds every instance but
     // the one moving, whose own entry is skipped.
@@ -35,4 +37,8 @@ struct PairScan {
     // gives.
     void distances(const POINT3D& p, std::int32_t n, const COMPARTMENT* c);
     double exact(const POINT3D& p, std::int32_t j, const COMPARTMENT* c) const;
+    // Puts into `near`, ascending, the indices j < n whose d2[j] of the last
+    // pass is at most limit2 or NaN: every instance that may lie within a
+    // range of limit2 or less. Returns their number.
+    std::size_t select_near(std::int32_t n, double limit2);
 };

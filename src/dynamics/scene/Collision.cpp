@@ -1,6 +1,7 @@
 // Collision detection of an instance against the walls of its compartment
 // and against the other instances of the scene: radius filters first, then
 // the configured narrow stages.
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 
@@ -64,11 +65,17 @@ int PDcalc::collision3D(PROT* p) {
     const auto species_n = static_cast<std::size_t>(model.species_n);
     if (pair_scan.live) {
         // Within the time step the other centres are mirrored: their
-        // distances come in one pass, the same as getDistance2's.
+        // distances come in one pass, the same as getDistance2's, and the
+        // few within the widest outer range in another.
+        double widest = 0.0;
+        for (std::size_t s = 0; s < species_n; ++s) widest = std::max(widest, pairs_of_p[(s + 1) * species_n].outer2);
         pair_scan.distances(*p, active_n, c);
+        const std::size_t near_n = pair_scan.select_near(active_n, widest);
+        const std::int32_t* near = pair_scan.near.data();
         const double* d2s = pair_scan.d2.data();
         const std::int32_t* kinds = pair_scan.species.data();
-        for (std::int32_t k = 0; k < active_n; ++k) {
+        for (std::size_t m = 0; m < near_n; ++m) {
+            const std::int32_t k = near[m];
             const auto index = static_cast<std::size_t>(k);
             const CLASS_PAIR& pair = pairs_of_p[(static_cast<std::size_t>(kinds[index]) + 1) * species_n];
             double d2 = d2s[index];

@@ -24,6 +24,7 @@
 #include "dynamics/species/RESIDUE.h"
 #include "utils/geometry/POINT3D.h"
 #include "utils/geometry/SPHERE.h"
+#include "utils/platform/LargePages.h"
 
 class Section;
 
@@ -61,7 +62,10 @@ struct PROT_CLASS {
     std::vector<std::string> pdb_lines;
 
     std::vector<double> pot;     // electrostatic potential, volts, pot_n³ cells
-    std::vector<POINT3D> field;  // gradient of pot, V/m, pot_n³ cells
+    // Gradient of pot, V/m, pot_n³ cells. The drift reads it at random
+    // across the whole grid at every step, so it is kept on huge pages where
+    // the system grants them.
+    std::vector<POINT3D, platform::LargePageAllocator<POINT3D>> field;
 
     std::int32_t spheres_n = 0;
     std::vector<SPHERE> spheres;  // covering spheres
