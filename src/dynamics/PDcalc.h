@@ -34,6 +34,7 @@
 #include "dynamics/PROFILE.h"
 #include "dynamics/reactions/ContactScratch.h"
 #include "dynamics/run/PairScan.h"
+#include "dynamics/scene/DriftCharges.h"
 #include "utils/File.h"
 #include "utils/config/Section.h"
 #include "utils/geometry/POINT3D.h"
@@ -238,10 +239,9 @@ public:
     bool no_overwrite = true;     // passed to fopen_share for the output files
 
     ContactScratch contact_scratch;  // working storage of residues_in_range
-    // Working storage of eforce_prot: the grid cell of each charge of the
-    // moving species (-1 outside the grid's interior). Sized for the largest
-    // charge list by the preparation, so the step loop does not allocate.
-    mutable std::vector<std::int32_t> drift_cells;
+    // Working storage of eforce_prot, sized for the largest charge list by
+    // the preparation, so the step loop does not allocate.
+    mutable DriftScratch drift_scratch;
     PairScan pair_scan;  // working storage of the step's pair loop
 
     // ---- display hooks ------------------------------------------------------------

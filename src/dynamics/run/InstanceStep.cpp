@@ -48,6 +48,8 @@ void PDcalc::instance_step(std::int32_t i) {
     // the widest range picked in another.
     pair_scan.distances(p, active_n, compartment);
     const std::size_t near_n = pair_scan.select_near(active_n, widest);
+    // The list also serves p's collision tests while it moves.
+    pair_scan.own_near(i, p, widest, near_n);
     const std::int32_t* near = pair_scan.near.data();
     const double* d2s = pair_scan.d2.data();
     const std::int32_t* kinds = pair_scan.species.data();

@@ -1,5 +1,6 @@
 #include "dynamics/run/PairScan.h"
 
+#include <cmath>
 #include <limits>
 
 #include "utils/geometry/PeriodicDistance.h"
@@ -17,6 +18,7 @@ void PairScan::reserve(std::size_t instances, std::size_t species_n) {
 }
 
 void PairScan::load(const PROT* prots, std::int32_t n) {
+    near_owner = -1;
     for (std::int32_t j = 0; j < n; ++j) {
         update(j, prots[j]);
         species[static_cast<std::size_t>(j)] = prots[j].species;
@@ -113,4 +115,19 @@ std::size_t PairScan::select_near(std::int32_t n, double limit2) {
     for (; j < count; ++j)
         if (!(d[j] > limit2)) picked[m++] = static_cast<std::int32_t>(j);
     return m;
+}
+
+void PairScan::own_near(std::int32_t i, const POINT3D& centre, double limit2, std::size_t n) {
+    near_owner = i;
+    near_centre = centre;
+    near_limit2 = limit2;
+    near_n = n;
+}
+
+bool PairScan::near_covers(std::int32_t i, const POINT3D& now, double limit2) const {
+    if (i != near_owner) return false;
+    const POINT3D moved = now - near_centre;
+    const double reach = std::sqrt(limit2) + std::sqrt(moved.x * moved.x + moved.y * moved.y + moved.z * moved.z);
+    // A margin far above the roundings of the squared distances.
+    return reach * (1.0 + 1e-6) <= std::sqrt(near_limit2);
 }

@@ -20,6 +20,12 @@ struct PairScan {
     // Set while a time step runs: the mirror then holds every instance but
     // the one moving, whose own entry is skipped.
     bool live = false;
+    // The instance whose near list `near` holds (-1: none), its centre when
+    // the list was picked, the list's squared range and its length.
+    std::int32_t near_owner = -1;
+    POINT3D near_centre{};
+    double near_limit2 = 0.0;
+    std::size_t near_n = 0;
 
     // Sizes every array once, so that the step loop does not allocate.
     void reserve(std::size_t instances, std::size_t species_n);
@@ -41,4 +47,13 @@ struct PairScan {
     // pass is at most limit2 or NaN: every instance that may lie within a
     // range of limit2 or less. Returns their number.
     std::size_t select_near(std::int32_t n, double limit2);
+    // Records that `near` (of select_near) is instance i's list, picked with
+    // limit2 from its centre `centre`.
+    void own_near(std::int32_t i, const POINT3D& centre, double limit2, std::size_t n);
+    // Whether instance i's recorded list holds every instance within
+    // sqrt(limit2) of i's centre `now`: i has moved from where the list was
+    // picked by no more than the list's range beyond sqrt(limit2). Distances
+    // on a periodic box's torus are never longer than in space, so the test
+    // holds there too.
+    bool near_covers(std::int32_t i, const POINT3D& now, double limit2) const;
 };

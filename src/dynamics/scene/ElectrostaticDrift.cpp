@@ -16,12 +16,23 @@
 //   sums as Σ r × (q G g) grouped differently.
 // The cell of each charge is chosen as before (up to the rounding of the
 // composed transform); only the order of the sums' roundings changes.
+//
+// The passes over the charges are compiled for several instruction sets.
+// Each charge's arithmetic is the same in every version, and the sums are
+// split over a fixed number of partial sums whatever the vector width, so
+// every version gives the same bits.
 #include <algorithm>
 #include <cstddef>
 #include <limits>
 
 #include "dynamics/PDcalc.h"
 #include "dynamics/species/GridIndex.h"
+
+#if defined(__x86_64__) && !defined(__clang__)
+#define ZELMAR_VECTOR_CLONES __attribute__((target_clones("avx512f", "avx2", "default")))
+#else
+#define ZELMAR_VECTOR_CLONES
+#endif
 
 namespace {
 
@@ -48,25 +59,24 @@ POINT3D times(const RowMatrix& m, const POINT3D& v) {
             m[2][0] * v.x + m[2][1] * v.y + m[2][2] * v.z};
 }
 
-// The grid cell along one axis of a position t in cells from the grid's
-// lower face, when it lies inside the grid's interior (cells 1 to n − 2):
-// the outer layer of cells, and all outside the grid, exert nothing. The
-// range is tested before the conversion, so far-away and non-finite
-// positions are skipped too.
-inline bool interior_cell(double t, int n, int& cell) {
-    if (!(t >= 1.0 && t < static_cast<double>(n - 1))) return false;
-    cell = static_cast<int>(t);
-    return true;
-}
-
-// The flat index of the interior cell holding a position given in cells
-// from the grid's centre, or -1.
-inline std::int32_t interior_index(const POINT3D& v, int n) {
+// The flat index of the cell holding a position given in cells from the
+// grid's centre when the cell lies in the grid's interior (cells 1 to n − 2
+// along every axis), or -1: the outer layer of cells, and all outside the
+// grid, exert nothing. The cell along an axis is trunc(position + n / 2).
+// Without branches, since whether a charge falls inside is a coin toss for
+// the processor; the range is tested before the conversion, so far-away and
+// non-finite positions are converted as cell 1 and then dropped.
+inline std::int32_t interior_index(double vx, double vy, double vz, int n) {
     const double centre = static_cast<double>(n / 2);
-    int i, j, k;
-    if (interior_cell(v.x + centre, n, i) && interior_cell(v.y + centre, n, j) && interior_cell(v.z + centre, n, k))
-        return lin(n, i, j, k);
-    return -1;
+    const double last = static_cast<double>(n - 1);
+    const double x = vx + centre;
+    const double y = vy + centre;
+    const double z = vz + centre;
+    const bool inside = (x >= 1.0) & (x < last) & (y >= 1.0) & (y < last) & (z >= 1.0) & (z < last);
+    const int i = static_cast<int>(inside ? x : 1.0);
+    const int j = static_cast<int>(inside ? y : 1.0);
+    const int k = static_cast<int>(inside ? z : 1.0);
+    return inside ? lin(n, i, j, k) : -1;
 }
 
 // p's body frame to q's grid, in cells from the grid's centre: v = a · r +
@@ -74,7 +84,7 @@ inline std::int32_t interior_index(const POINT3D& v, int n) {
 // Within sqrt(far2) cells of q's centre a charge is within half a period of
 // it along every axis, so that image is the charge's own nearest image too;
 // a charge farther out (only in a box not much wider than the grid) is
-// carried charge by charge, out into the world and folded on its own.
+// carried on its own, out into the world and folded by itself.
 struct CellMap {
     RowMatrix a;
     POINT3D offset;
@@ -97,6 +107,116 @@ struct CellMap {
     }
 };
 
+// The charge's own way into q's grid: out into the world, the difference to
+// q's centre folded by itself, into q's frame; in cells from the centre.
+POINT3D own_way(const POINT3D& r, const PROT& p, const PROT& q, const COMPARTMENT* compartment, double h) {
+    return r.fromInternal(p).toInternal(q, compartment) / h;
+}
+
+// The grid cells of the table's charges, -1 outside the interior. Returns
+// whether some charge lies beyond the map's far radius (its cell is then
+// still to be found its own way).
+ZELMAR_VECTOR_CLONES
+bool map_cells(const DriftCharges& table, const CellMap& map, int n, std::int32_t* cells) {
+    const double* x = table.x.data();
+    const double* y = table.y.data();
+    const double* z = table.z.data();
+    const std::size_t count = table.size();
+    const double a00 = map.a[0][0], a01 = map.a[0][1], a02 = map.a[0][2];
+    const double a10 = map.a[1][0], a11 = map.a[1][1], a12 = map.a[1][2];
+    const double a20 = map.a[2][0], a21 = map.a[2][1], a22 = map.a[2][2];
+    const double ox = map.offset.x, oy = map.offset.y, oz = map.offset.z;
+    const double far2 = map.far2;
+    int far = 0;
+    for (std::size_t c = 0; c < count; ++c) {
+        const double vx = a00 * x[c] + a01 * y[c] + a02 * z[c] + ox;
+        const double vy = a10 * x[c] + a11 * y[c] + a12 * z[c] + oy;
+        const double vz = a20 * x[c] + a21 * y[c] + a22 * z[c] + oz;
+        far |= vx * vx + vy * vy + vz * vz > far2 ? 1 : 0;
+        cells[c] = interior_index(vx, vy, vz, n);
+    }
+    return far != 0;
+}
+
+// The partial sums over the acting charges: Σ q g and S = Σ q r gᵀ, with the
+// gradients in q's frame. Charge m of the acting list goes to partial sum
+// m mod lanes; the partial sums are added in a fixed order at the end.
+struct DriftSums {
+    static constexpr std::size_t lanes = 8;
+    double f[3][lanes] = {};     // Σ q g, per component
+    double s[3][3][lanes] = {};  // S, row = component of q r, column = of g
+
+    void add(std::size_t lane, double q, double qx, double qy, double qz, const POINT3D& g) {
+        f[0][lane] += q * g.x;
+        f[1][lane] += q * g.y;
+        f[2][lane] += q * g.z;
+        const double qr[3] = {qx, qy, qz};
+        for (int j = 0; j < 3; ++j) {
+            s[j][0][lane] += qr[j] * g.x;
+            s[j][1][lane] += qr[j] * g.y;
+            s[j][2][lane] += qr[j] * g.z;
+        }
+    }
+
+    static double total(const double (&partial)[lanes]) {
+        return ((partial[0] + partial[1]) + (partial[2] + partial[3])) +
+               ((partial[4] + partial[5]) + (partial[6] + partial[7]));
+    }
+};
+
+ZELMAR_VECTOR_CLONES
+void sum_acting(const DriftCharges& table, const std::int32_t* acting, std::size_t acting_n,
+                const std::int32_t* cells, const POINT3D* field, DriftSums& sums) {
+    const double* q = table.q.data();
+    const double* qx = table.qx.data();
+    const double* qy = table.qy.data();
+    const double* qz = table.qz.data();
+    const double* g = &field[0].x;
+    constexpr std::size_t lanes = DriftSums::lanes;
+    // The partial sums in locals, one lane per vector element.
+    double f0[lanes] = {}, f1[lanes] = {}, f2[lanes] = {};
+    double s00[lanes] = {}, s01[lanes] = {}, s02[lanes] = {};
+    double s10[lanes] = {}, s11[lanes] = {}, s12[lanes] = {};
+    double s20[lanes] = {}, s21[lanes] = {}, s22[lanes] = {};
+    std::size_t m = 0;
+    for (; m + lanes <= acting_n; m += lanes)
+        for (std::size_t l = 0; l < lanes; ++l) {
+            const auto c = static_cast<std::size_t>(acting[m + l]);
+            const std::size_t cell = 3 * static_cast<std::size_t>(cells[c]);
+            const double gx = g[cell], gy = g[cell + 1], gz = g[cell + 2];
+            f0[l] += q[c] * gx;
+            f1[l] += q[c] * gy;
+            f2[l] += q[c] * gz;
+            s00[l] += qx[c] * gx;
+            s01[l] += qx[c] * gy;
+            s02[l] += qx[c] * gz;
+            s10[l] += qy[c] * gx;
+            s11[l] += qy[c] * gy;
+            s12[l] += qy[c] * gz;
+            s20[l] += qz[c] * gx;
+            s21[l] += qz[c] * gy;
+            s22[l] += qz[c] * gz;
+        }
+    for (std::size_t l = 0; l < lanes; ++l) {
+        sums.f[0][l] = f0[l];
+        sums.f[1][l] = f1[l];
+        sums.f[2][l] = f2[l];
+        sums.s[0][0][l] = s00[l];
+        sums.s[0][1][l] = s01[l];
+        sums.s[0][2][l] = s02[l];
+        sums.s[1][0][l] = s10[l];
+        sums.s[1][1][l] = s11[l];
+        sums.s[1][2][l] = s12[l];
+        sums.s[2][0][l] = s20[l];
+        sums.s[2][1][l] = s21[l];
+        sums.s[2][2][l] = s22[l];
+    }
+    for (std::size_t l = 0; m < acting_n; ++m, ++l) {
+        const auto c = static_cast<std::size_t>(acting[m]);
+        sums.add(l, q[c], qx[c], qy[c], qz[c], field[cells[c]]);
+    }
+}
+
 }  // namespace
 
 void PDcalc::eforce_prot(POINT3D& d, POINT3D& w, const PROT& p, const PROT& q) const {
@@ -107,45 +227,63 @@ void PDcalc::eforce_prot(POINT3D& d, POINT3D& w, const PROT& p, const PROT& q) c
     if (n < 3 || source.field.size() < static_cast<std::size_t>(n) * n * n) return;
     const COMPARTMENT* compartment = compartment_of(moving);
     const POINT3D* field = source.field.data();
-
-    // The grid cells of the charges come first, each cell's load started at
-    // once: the cells of one protein lie far apart in a grid of many
-    // megabytes, and waiting for them one after another would dominate the
-    // step.
     const std::size_t charges = moving.charges.size();
-    if (drift_cells.size() < charges) drift_cells.resize(charges);
-    std::int32_t* cells = drift_cells.data();
-    const ATOM* charge = moving.charges.data();
+    drift_scratch.reserve(charges);
+    std::int32_t* cells = drift_scratch.cells.data();
+    std::int32_t* acting = drift_scratch.acting.data();
     const CellMap map(p, q, compartment, h);
-    for (std::size_t c = 0; c < charges; ++c) {
-        const POINT3D r{charge[c].x, charge[c].y, charge[c].z};
-        POINT3D v = times(map.a, r) + map.offset;
-        if (v.x * v.x + v.y * v.y + v.z * v.z > map.far2) [[unlikely]]
-            v = r.fromInternal(p).toInternal(q, compartment) / h;
-        cells[c] = interior_index(v, n);
-        if (cells[c] >= 0) __builtin_prefetch(field + cells[c]);
-    }
 
-    // Σ q g and S = Σ q r gᵀ over the charges in the grid's interior, with
-    // the gradients in q's frame; kept in locals so that the loop stores
-    // nothing.
-    POINT3D charge_field{0.0, 0.0, 0.0};
-    double s[3][3] = {};
-    bool acted = false;
-    for (std::size_t c = 0; c < charges; ++c) {
-        if (cells[c] < 0) continue;
-        const POINT3D g = field[cells[c]];
-        const double qc = charge[c].q;
-        const double rq[3] = {charge[c].x * qc, charge[c].y * qc, charge[c].z * qc};
-        charge_field += g * qc;
-        for (int j = 0; j < 3; ++j) {
-            s[j][0] += rq[j] * g.x;
-            s[j][1] += rq[j] * g.y;
-            s[j][2] += rq[j] * g.z;
+    // The grid cells of all charges come first, then each acting cell's
+    // load is started at once: the cells of one protein lie far apart in a
+    // grid of many megabytes, and waiting for them one after another would
+    // dominate the step.
+    const DriftCharges& table = moving.drift_charges;
+    const bool tabled = table.matches(moving.charges);
+    if (tabled) {
+        if (map_cells(table, map, n, cells)) [[unlikely]] {
+            for (std::size_t c = 0; c < charges; ++c) {
+                const POINT3D r{table.x[c], table.y[c], table.z[c]};
+                const POINT3D v = times(map.a, r) + map.offset;
+                if (!(v.x * v.x + v.y * v.y + v.z * v.z > map.far2)) continue;
+                const POINT3D own = own_way(r, p, q, compartment, h);
+                cells[c] = interior_index(own.x, own.y, own.z, n);
+            }
         }
-        acted = true;
+    } else {
+        // Without a table every charge takes its own way.
+        for (std::size_t c = 0; c < charges; ++c) {
+            const ATOM& a = moving.charges[c];
+            const POINT3D own = own_way({a.x, a.y, a.z}, p, q, compartment, h);
+            cells[c] = interior_index(own.x, own.y, own.z, n);
+        }
     }
-    if (!acted) return;
+    std::size_t acting_n = 0;
+    for (std::size_t c = 0; c < charges; ++c) {
+        // Written always, kept only when the cell acts.
+        acting[acting_n] = static_cast<std::int32_t>(c);
+        // Into the second-level cache, which can wait for many more lines
+        // at once than the first; and both ends of the cell, which may
+        // straddle two lines.
+        const POINT3D* cell = field + std::max(cells[c], 0);
+        __builtin_prefetch(cell, 0, 2);
+        __builtin_prefetch(reinterpret_cast<const char*>(cell + 1) - 1, 0, 2);
+        acting_n += cells[c] >= 0 ? 1 : 0;
+    }
+    if (acting_n == 0) return;
+
+    DriftSums sums;
+    if (tabled) {
+        sum_acting(table, acting, acting_n, cells, field, sums);
+    } else {
+        for (std::size_t m = 0; m < acting_n; ++m) {
+            const ATOM& a = moving.charges[static_cast<std::size_t>(acting[m])];
+            sums.add(m % DriftSums::lanes, a.q, a.q * a.x, a.q * a.y, a.q * a.z, field[cells[acting[m]]]);
+        }
+    }
+    const POINT3D charge_field{DriftSums::total(sums.f[0]), DriftSums::total(sums.f[1]), DriftSums::total(sums.f[2])};
+    double s[3][3];
+    for (int j = 0; j < 3; ++j)
+        for (int l = 0; l < 3; ++l) s[j][l] = DriftSums::total(sums.s[j][l]);
 
     // g' = G · g carries a gradient from q's frame into p's: G = rot_inv_pᵀ ·
     // rot_qᵀ. The impulse (N·s) is k · G · Σ q g and the torque impulse

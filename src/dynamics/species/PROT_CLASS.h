@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "dynamics/scene/AtomGrid.h"
+#include "dynamics/scene/DriftCharges.h"
 #include "dynamics/species/ATOM.h"
 #include "dynamics/species/RESIDUE.h"
 #include "utils/geometry/POINT3D.h"
@@ -55,6 +56,9 @@ struct PROT_CLASS {
     std::vector<ATOM> atoms;
     std::int32_t charges_n = 0;
     std::vector<ATOM> charges;  // copies of the atoms with |q| >= min_charge
+    // The charges laid out for the drift, made from `charges` once they are
+    // final (make_drift_charges, scene/DriftCharges.h).
+    DriftCharges drift_charges;
     std::int32_t residues_n = 0;
     std::vector<RESIDUE> residues;
     // Per atom the output line of the structure dumps, its coordinate

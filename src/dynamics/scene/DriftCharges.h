@@ -1,0 +1,38 @@
+#pragma once
+// A species' charges laid out for the electrostatic drift: body positions,
+// charges and charge times position, each in its own contiguous array, so
+// that the drift's passes over the charges run on the vector unit. Made from
+// `PROT_CLASS::charges` once they are final (species set-up, or the scene
+// preparation for a species that has none yet); a table that does not match
+// its species' charges is not used (the drift then takes the charges one by
+// one).
+//
+// `DriftScratch` is the drift's working storage, held by the engine and
+// sized by the preparation for the largest charge list.
+#include <cstdint>
+#include <vector>
+
+#include "dynamics/species/ATOM.h"
+
+struct DriftCharges {
+    std::vector<double> x, y, z;     // body frame, metres
+    std::vector<double> q;           // elementary charges
+    std::vector<double> qx, qy, qz;  // q times the position
+
+    std::size_t size() const { return q.size(); }
+    // Whether the table was made from `charges` (as far as a cheap check can
+    // tell: the same number, at least one, the same first and last).
+    bool matches(const std::vector<ATOM>& charges) const;
+};
+
+DriftCharges make_drift_charges(const std::vector<ATOM>& charges);
+
+struct DriftScratch {
+    std::vector<std::int32_t> cells;   // per charge its interior grid cell, or -1
+    std::vector<std::int32_t> acting;  // the charges with a cell, ascending
+
+    void reserve(std::size_t charges) {
+        if (cells.size() < charges) cells.resize(charges);
+        if (acting.size() < charges) acting.resize(charges);
+    }
+};
