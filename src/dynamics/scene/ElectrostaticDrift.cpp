@@ -138,29 +138,25 @@ bool map_cells(const DriftCharges& table, const CellMap& map, int n, std::int32_
     return far != 0;
 }
 
-// The partial sums over the acting charges: Σ q g and S = Σ q r gᵀ, with the
-// gradients in q's frame. Charge m of the acting list goes to partial sum
-// m mod lanes; the partial sums are added in a fixed order at the end.
+// Four doubles that the compiler maps onto whatever vector unit a version is
+// compiled for, element by element; the fourth is unused.
+typedef double Vec4 __attribute__((vector_size(32)));
+
+// The sums over the acting charges: Σ q g and the rows of S = Σ q r gᵀ (row
+// j: Σ (q r_j) g), with the gradients in q's frame. Charges at even and odd
+// places of the acting list go to two separate partial sums, added at the
+// end, so that consecutive charges do not wait for each other's additions.
 struct DriftSums {
-    static constexpr std::size_t lanes = 8;
-    double f[3][lanes] = {};     // Σ q g, per component
-    double s[3][3][lanes] = {};  // S, row = component of q r, column = of g
+    Vec4 f[2] = {};
+    Vec4 s[2][3] = {};
 
-    void add(std::size_t lane, double q, double qx, double qy, double qz, const POINT3D& g) {
-        f[0][lane] += q * g.x;
-        f[1][lane] += q * g.y;
-        f[2][lane] += q * g.z;
-        const double qr[3] = {qx, qy, qz};
-        for (int j = 0; j < 3; ++j) {
-            s[j][0][lane] += qr[j] * g.x;
-            s[j][1][lane] += qr[j] * g.y;
-            s[j][2][lane] += qr[j] * g.z;
-        }
-    }
-
-    static double total(const double (&partial)[lanes]) {
-        return ((partial[0] + partial[1]) + (partial[2] + partial[3])) +
-               ((partial[4] + partial[5]) + (partial[6] + partial[7]));
+    template <std::size_t k>
+    void add(double q, double qx, double qy, double qz, const POINT3D& g) {
+        const Vec4 v = {g.x, g.y, g.z, 0.0};
+        f[k] += q * v;
+        s[k][0] += qx * v;
+        s[k][1] += qy * v;
+        s[k][2] += qz * v;
     }
 };
 
@@ -171,50 +167,19 @@ void sum_acting(const DriftCharges& table, const std::int32_t* acting, std::size
     const double* qx = table.qx.data();
     const double* qy = table.qy.data();
     const double* qz = table.qz.data();
-    const double* g = &field[0].x;
-    constexpr std::size_t lanes = DriftSums::lanes;
-    // The partial sums in locals, one lane per vector element.
-    double f0[lanes] = {}, f1[lanes] = {}, f2[lanes] = {};
-    double s00[lanes] = {}, s01[lanes] = {}, s02[lanes] = {};
-    double s10[lanes] = {}, s11[lanes] = {}, s12[lanes] = {};
-    double s20[lanes] = {}, s21[lanes] = {}, s22[lanes] = {};
+    DriftSums local;
     std::size_t m = 0;
-    for (; m + lanes <= acting_n; m += lanes)
-        for (std::size_t l = 0; l < lanes; ++l) {
-            const auto c = static_cast<std::size_t>(acting[m + l]);
-            const std::size_t cell = 3 * static_cast<std::size_t>(cells[c]);
-            const double gx = g[cell], gy = g[cell + 1], gz = g[cell + 2];
-            f0[l] += q[c] * gx;
-            f1[l] += q[c] * gy;
-            f2[l] += q[c] * gz;
-            s00[l] += qx[c] * gx;
-            s01[l] += qx[c] * gy;
-            s02[l] += qx[c] * gz;
-            s10[l] += qy[c] * gx;
-            s11[l] += qy[c] * gy;
-            s12[l] += qy[c] * gz;
-            s20[l] += qz[c] * gx;
-            s21[l] += qz[c] * gy;
-            s22[l] += qz[c] * gz;
-        }
-    for (std::size_t l = 0; l < lanes; ++l) {
-        sums.f[0][l] = f0[l];
-        sums.f[1][l] = f1[l];
-        sums.f[2][l] = f2[l];
-        sums.s[0][0][l] = s00[l];
-        sums.s[0][1][l] = s01[l];
-        sums.s[0][2][l] = s02[l];
-        sums.s[1][0][l] = s10[l];
-        sums.s[1][1][l] = s11[l];
-        sums.s[1][2][l] = s12[l];
-        sums.s[2][0][l] = s20[l];
-        sums.s[2][1][l] = s21[l];
-        sums.s[2][2][l] = s22[l];
+    for (; m + 2 <= acting_n; m += 2) {
+        const auto c0 = static_cast<std::size_t>(acting[m]);
+        const auto c1 = static_cast<std::size_t>(acting[m + 1]);
+        local.add<0>(q[c0], qx[c0], qy[c0], qz[c0], field[cells[c0]]);
+        local.add<1>(q[c1], qx[c1], qy[c1], qz[c1], field[cells[c1]]);
     }
-    for (std::size_t l = 0; m < acting_n; ++m, ++l) {
+    if (m < acting_n) {
         const auto c = static_cast<std::size_t>(acting[m]);
-        sums.add(l, q[c], qx[c], qy[c], qz[c], field[cells[c]]);
+        local.add<0>(q[c], qx[c], qy[c], qz[c], field[cells[c]]);
     }
+    sums = local;
 }
 
 }  // namespace
@@ -277,13 +242,20 @@ void PDcalc::eforce_prot(POINT3D& d, POINT3D& w, const PROT& p, const PROT& q) c
     } else {
         for (std::size_t m = 0; m < acting_n; ++m) {
             const ATOM& a = moving.charges[static_cast<std::size_t>(acting[m])];
-            sums.add(m % DriftSums::lanes, a.q, a.q * a.x, a.q * a.y, a.q * a.z, field[cells[acting[m]]]);
+            const POINT3D& g = field[cells[acting[m]]];
+            if (m % 2 == 0)
+                sums.add<0>(a.q, a.q * a.x, a.q * a.y, a.q * a.z, g);
+            else
+                sums.add<1>(a.q, a.q * a.x, a.q * a.y, a.q * a.z, g);
         }
     }
-    const POINT3D charge_field{DriftSums::total(sums.f[0]), DriftSums::total(sums.f[1]), DriftSums::total(sums.f[2])};
+    const Vec4 f = sums.f[0] + sums.f[1];
+    const POINT3D charge_field{f[0], f[1], f[2]};
     double s[3][3];
-    for (int j = 0; j < 3; ++j)
-        for (int l = 0; l < 3; ++l) s[j][l] = DriftSums::total(sums.s[j][l]);
+    for (int j = 0; j < 3; ++j) {
+        const Vec4 row = sums.s[0][j] + sums.s[1][j];
+        for (int l = 0; l < 3; ++l) s[j][l] = row[l];
+    }
 
     // g' = G · g carries a gradient from q's frame into p's: G = rot_inv_pᵀ ·
     // rot_qᵀ. The impulse (N·s) is k · G · Σ q g and the torque impulse
