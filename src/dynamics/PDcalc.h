@@ -155,6 +155,12 @@ public:
     // (metres) to d and the rotation angles (radians) to w, both in p's body
     // frame.
     void eforce_prot(POINT3D& d, POINT3D& w, const PROT& p, const PROT& q) const;
+    // eforce_prot in two halves, so that the step loop can start the memory
+    // loads of one pair before it sums the pair before: drift_cells finds
+    // the grid cells of p's charges in q's grid and starts their loads,
+    // drift_add sums them and adds the drift to d and w.
+    void drift_cells(const PROT& p, const PROT& q, DriftSlot& slot) const;
+    void drift_add(POINT3D& d, POINT3D& w, const PROT& p, const PROT& q, const DriftSlot& slot) const;
 
     // ---- reactions and contacts (reactions/) ----------------------------------
     void read_points(REACTION& reaction);

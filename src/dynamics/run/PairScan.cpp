@@ -13,6 +13,7 @@ void PairScan::reserve(std::size_t instances, std::size_t species_n) {
         species.resize(instances);
         d2.resize(instances);
         near.resize(instances);
+        drifting.resize(instances);
     }
     if (reach2.size() < species_n) reach2.resize(species_n);
 }
@@ -130,4 +131,11 @@ bool PairScan::near_covers(std::int32_t i, const POINT3D& now, double limit2) co
     const double reach = std::sqrt(limit2) + std::sqrt(moved.x * moved.x + moved.y * moved.y + moved.z * moved.z);
     // A margin far above the roundings of the squared distances.
     return reach * (1.0 + 1e-6) <= std::sqrt(near_limit2);
+}
+
+void PairScan::resolve_near(const POINT3D& p, std::size_t n, const COMPARTMENT* c) {
+    for (std::size_t m = 0; m < n; ++m) {
+        const auto k = static_cast<std::size_t>(near[m]);
+        if (std::isnan(d2[k])) d2[k] = exact(p, near[m], c);
+    }
 }

@@ -16,6 +16,7 @@ struct PairScan {
     std::vector<std::int32_t> species;   // their species
     std::vector<double> d2;              // squared distances of the last pass
     std::vector<std::int32_t> near;      // indices picked by the last select_near
+    std::vector<std::int32_t> drifting;  // places in `near` of the instances whose field moves the stepping one
     std::vector<double> reach2;          // per species: the largest squared range of a pair record
     // Set while a time step runs: the mirror then holds every instance but
     // the one moving, whose own entry is skipped.
@@ -47,6 +48,9 @@ struct PairScan {
     // pass is at most limit2 or NaN: every instance that may lie within a
     // range of limit2 or less. Returns their number.
     std::size_t select_near(std::int32_t n, double limit2);
+    // Replaces the NaN marks among the first n near instances' distances by
+    // their full folds (exact), so that every near distance is known.
+    void resolve_near(const POINT3D& p, std::size_t n, const COMPARTMENT* c);
     // Records that `near` (of select_near) is instance i's list, picked with
     // limit2 from its centre `centre`.
     void own_near(std::int32_t i, const POINT3D& centre, double limit2, std::size_t n);

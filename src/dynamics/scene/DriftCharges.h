@@ -27,12 +27,25 @@ struct DriftCharges {
 
 DriftCharges make_drift_charges(const std::vector<ATOM>& charges);
 
-struct DriftScratch {
-    std::vector<std::int32_t> cells;   // per charge its interior grid cell, or -1
-    std::vector<std::int32_t> acting;  // the charges with a cell, ascending
+// One pair's drift between its two halves: per charge of the moving
+// species its interior grid cell or -1, and the acting charges, ascending.
+struct DriftSlot {
+    std::vector<std::int32_t> cells;
+    std::vector<std::int32_t> acting;
+    std::size_t acting_n = 0;
 
     void reserve(std::size_t charges) {
         if (cells.size() < charges) cells.resize(charges);
         if (acting.size() < charges) acting.resize(charges);
+    }
+};
+
+// Two slots: the step loop finds the next pair's cells and starts their
+// loads while the current pair's are summed.
+struct DriftScratch {
+    DriftSlot slots[2];
+
+    void reserve(std::size_t charges) {
+        for (DriftSlot& slot : slots) slot.reserve(charges);
     }
 };

@@ -185,6 +185,13 @@ void sum_acting(const DriftCharges& table, const std::int32_t* acting, std::size
 }  // namespace
 
 void PDcalc::eforce_prot(POINT3D& d, POINT3D& w, const PROT& p, const PROT& q) const {
+    DriftSlot& slot = drift_scratch.slots[0];
+    drift_cells(p, q, slot);
+    drift_add(d, w, p, q, slot);
+}
+
+void PDcalc::drift_cells(const PROT& p, const PROT& q, DriftSlot& slot) const {
+    slot.acting_n = 0;
     if (!EF_Trans && !EF_Rotate) return;
     const PROT_CLASS& moving = model.species[static_cast<std::size_t>(p.species)];
     const PROT_CLASS& source = model.species[static_cast<std::size_t>(q.species)];
@@ -193,9 +200,9 @@ void PDcalc::eforce_prot(POINT3D& d, POINT3D& w, const PROT& p, const PROT& q) c
     const COMPARTMENT* compartment = compartment_of(moving);
     const POINT3D* field = source.field.data();
     const std::size_t charges = moving.charges.size();
-    drift_scratch.reserve(charges);
-    std::int32_t* cells = drift_scratch.cells.data();
-    std::int32_t* acting = drift_scratch.acting.data();
+    slot.reserve(charges);
+    std::int32_t* cells = slot.cells.data();
+    std::int32_t* acting = slot.acting.data();
     const CellMap map(p, q, compartment, h);
 
     // The grid cells of all charges come first, then each acting cell's
@@ -203,8 +210,7 @@ void PDcalc::eforce_prot(POINT3D& d, POINT3D& w, const PROT& p, const PROT& q) c
     // grid of many megabytes, and waiting for them one after another would
     // dominate the step.
     const DriftCharges& table = moving.drift_charges;
-    const bool tabled = table.matches(moving.charges);
-    if (tabled) {
+    if (table.matches(moving.charges)) {
         if (map_cells(table, map, n, cells)) [[unlikely]] {
             for (std::size_t c = 0; c < charges; ++c) {
                 const POINT3D r{table.x[c], table.y[c], table.z[c]};
@@ -234,10 +240,19 @@ void PDcalc::eforce_prot(POINT3D& d, POINT3D& w, const PROT& p, const PROT& q) c
         __builtin_prefetch(reinterpret_cast<const char*>(cell + 1) - 1, 0, 2);
         acting_n += cells[c] >= 0 ? 1 : 0;
     }
-    if (acting_n == 0) return;
+    slot.acting_n = acting_n;
+}
 
+void PDcalc::drift_add(POINT3D& d, POINT3D& w, const PROT& p, const PROT& q, const DriftSlot& slot) const {
+    const std::size_t acting_n = slot.acting_n;
+    if (acting_n == 0) return;
+    const PROT_CLASS& moving = model.species[static_cast<std::size_t>(p.species)];
+    const POINT3D* field = model.species[static_cast<std::size_t>(q.species)].field.data();
+    const std::int32_t* cells = slot.cells.data();
+    const std::int32_t* acting = slot.acting.data();
+    const DriftCharges& table = moving.drift_charges;
     DriftSums sums;
-    if (tabled) {
+    if (table.matches(moving.charges)) {
         sum_acting(table, acting, acting_n, cells, field, sums);
     } else {
         for (std::size_t m = 0; m < acting_n; ++m) {
