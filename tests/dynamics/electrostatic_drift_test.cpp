@@ -1,6 +1,7 @@
 // The electrostatic drift and turn of one instance in the field of another.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <random>
 #include <string>
@@ -8,6 +9,7 @@
 
 #include "dynamics/PDcalc.h"
 #include "dynamics/scene/Rotation.h"
+#include "utils/backup/backup.h"
 #include "support/FixtureSpecies.h"
 #include "support/ReferenceDrift.h"
 
@@ -323,18 +325,27 @@ TEST(DriftAgainstReference, EqualsThePlainChargeByChargeSum) {
             const PROT& p = engine.prots[0];
             const PROT& q = engine.prots[1];
 
-            POINT3D d{0.0, 0.0, 0.0}, w{0.0, 0.0, 0.0};
-            engine.eforce_prot(d, w, p, q);
             const ReferenceDrift expected = reference_drift(engine, p, q);
             const auto expect_close = [](double actual, double wanted, double scale) {
                 EXPECT_LE(std::fabs(actual - wanted), 1e-12 * scale) << actual << " against " << wanted;
             };
-            expect_close(d.x, expected.d.x, expected.d_scale.x);
-            expect_close(d.y, expected.d.y, expected.d_scale.y);
-            expect_close(d.z, expected.d.z, expected.d_scale.z);
-            expect_close(w.x, expected.w.x, expected.w_scale.x);
-            expect_close(w.y, expected.w.y, expected.w_scale.y);
-            expect_close(w.z, expected.w.z, expected.w_scale.z);
+            // With the species' drift table, and without one (every
+            // charge then takes its own way).
+            PROT_CLASS& mover_species = engine.model.species[0];
+            const DriftCharges table = mover_species.drift_charges;
+            for (const bool tabled : {true, false}) {
+                SCOPED_TRACE(tabled ? "with the drift table" : "without a drift table");
+                mover_species.drift_charges = tabled ? table : DriftCharges{};
+                POINT3D d{0.0, 0.0, 0.0}, w{0.0, 0.0, 0.0};
+                engine.eforce_prot(d, w, p, q);
+                expect_close(d.x, expected.d.x, expected.d_scale.x);
+                expect_close(d.y, expected.d.y, expected.d_scale.y);
+                expect_close(d.z, expected.d.z, expected.d_scale.z);
+                expect_close(w.x, expected.w.x, expected.w_scale.x);
+                expect_close(w.y, expected.w.y, expected.w_scale.y);
+                expect_close(w.z, expected.w.z, expected.w_scale.z);
+            }
+            mover_species.drift_charges = table;
 
             // Whether some acting charge's own nearest image differs from
             // the image of the centres' difference.
@@ -358,6 +369,73 @@ TEST(DriftAgainstReference, EqualsThePlainChargeByChargeSum) {
             EXPECT_GT(straddling, 20);
         }
     }
+}
+
+// A step of the scene adds the drift of every instance within range, each
+// begun one instance ahead of its sum: the mover's displacement is the sum
+// of the plain charge-by-charge drifts of all sources within the cutoff,
+// some across the periodic box's faces, and of none beyond it.
+TEST(DriftAgainstReference, StepAddsTheDriftOfEverySourceInRange) {
+    backup::reset();
+    PDcalc engine;
+    engine.T = 0.0;  // no thermal motion
+    engine.rng = std::make_unique<RngStream>("ecuyer");
+    const double half = 5e-9;
+    add_box(engine, half);
+    std::mt19937 random(17);
+    std::uniform_real_distribution<double> unit(-1.0, 1.0);
+    std::uniform_real_distribution<double> angle(0.0, 2 * M_PI);
+    FixtureOptions mover;
+    mover.name = "mover";
+    mover.atoms.clear();
+    for (int k = 0; k < 40; ++k)
+        mover.atoms.push_back({POINT3D{unit(random), unit(random), unit(random)} * 0.7e-9, 1.5e-10, unit(random), 12.0, 0});
+    FixtureOptions source;
+    source.name = "source";
+    source.pot_n = 24;
+    add_species(engine, make_fixture_species(mover));
+    PROT_CLASS sources = make_fixture_species(source);
+    sources.move = false;
+    for (POINT3D& g : sources.field) g = POINT3D{unit(random), unit(random), unit(random)} * 1e8;
+    add_species(engine, std::move(sources));
+    const double cutoff = 3.5e-9;
+    engine.model.pairs[pair_index(engine.model, 1, 0)].cutoff2 = cutoff * cutoff;
+
+    const double identity[3][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+    const auto turned = [&](double (&rot)[3][3]) { turn_3a(rot, identity, angle(random), angle(random), angle(random)); };
+    double rot[3][3];
+    turned(rot);
+    // The mover near a face of the box, so that sources lie across it.
+    const POINT3D start{half - 0.5e-9, 0.3e-9, -half + 1e-9};
+    add_instance(engine, 0, start, rot);
+    int in_range = 0;
+    for (int k = 0; k < 12; ++k) {
+        turned(rot);
+        POINT3D centre = start + POINT3D{unit(random), unit(random), unit(random)} * 3.2e-9;
+        centre.translate2bounds(engine.model.compartments[0]);
+        add_instance(engine, 1, centre, rot);
+        in_range += getDistance2(start, centre, &engine.model.compartments[0]) < cutoff * cutoff ? 1 : 0;
+    }
+    ASSERT_GE(in_range, 3);
+    ASSERT_LE(in_range, 10);
+
+    const PROT p = engine.prots[0];
+    POINT3D d{0.0, 0.0, 0.0}, scale{0.0, 0.0, 0.0};
+    for (std::size_t k = 1; k < engine.prots.size(); ++k) {
+        if (getDistance2(p, engine.prots[k], &engine.model.compartments[0]) >= cutoff * cutoff) continue;
+        const ReferenceDrift drift = reference_drift(engine, p, engine.prots[k]);
+        d += drift.d;
+        scale += drift.d_scale;
+    }
+    engine.step_instances();
+    // The displacement in the world: rotᵀ · d.
+    const POINT3D moved = POINT3D{p.x, p.y, p.z} + d.fromInternalRotateOnly(p);
+    const double size = std::max({scale.x, scale.y, scale.z});
+    ASSERT_GT(size, 0.0);
+    EXPECT_NEAR(engine.prots[0].x, moved.x, 1e-12 * size);
+    EXPECT_NEAR(engine.prots[0].y, moved.y, 1e-12 * size);
+    EXPECT_NEAR(engine.prots[0].z, moved.z, 1e-12 * size);
+    backup::reset();
 }
 
 }  // namespace

@@ -22,7 +22,13 @@ struct DriftCharges {
     std::size_t size() const { return q.size(); }
     // Whether the table was made from `charges` (as far as a cheap check can
     // tell: the same number, at least one, the same first and last).
-    bool matches(const std::vector<ATOM>& charges) const;
+    bool matches(const std::vector<ATOM>& charges) const {
+        const std::size_t n = size();
+        return n > 0 && charges.size() == n && same(charges.front(), 0) && same(charges.back(), n - 1);
+    }
+
+private:
+    bool same(const ATOM& a, std::size_t k) const { return a.x == x[k] && a.y == y[k] && a.z == z[k] && a.q == q[k]; }
 };
 
 DriftCharges make_drift_charges(const std::vector<ATOM>& charges);
@@ -33,6 +39,7 @@ struct DriftSlot {
     std::vector<std::int32_t> cells;
     std::vector<std::int32_t> acting;
     std::size_t acting_n = 0;
+    bool tabled = false;  // the moving species' DriftCharges were used
 
     void reserve(std::size_t charges) {
         if (cells.size() < charges) cells.resize(charges);

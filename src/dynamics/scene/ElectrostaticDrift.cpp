@@ -210,7 +210,8 @@ void PDcalc::drift_cells(const PROT& p, const PROT& q, DriftSlot& slot) const {
     // grid of many megabytes, and waiting for them one after another would
     // dominate the step.
     const DriftCharges& table = moving.drift_charges;
-    if (table.matches(moving.charges)) {
+    slot.tabled = table.matches(moving.charges);
+    if (slot.tabled) {
         if (map_cells(table, map, n, cells)) [[unlikely]] {
             for (std::size_t c = 0; c < charges; ++c) {
                 const POINT3D r{table.x[c], table.y[c], table.z[c]};
@@ -250,10 +251,9 @@ void PDcalc::drift_add(POINT3D& d, POINT3D& w, const PROT& p, const PROT& q, con
     const POINT3D* field = model.species[static_cast<std::size_t>(q.species)].field.data();
     const std::int32_t* cells = slot.cells.data();
     const std::int32_t* acting = slot.acting.data();
-    const DriftCharges& table = moving.drift_charges;
     DriftSums sums;
-    if (table.matches(moving.charges)) {
-        sum_acting(table, acting, acting_n, cells, field, sums);
+    if (slot.tabled) {
+        sum_acting(moving.drift_charges, acting, acting_n, cells, field, sums);
     } else {
         for (std::size_t m = 0; m < acting_n; ++m) {
             const ATOM& a = moving.charges[static_cast<std::size_t>(acting[m])];

@@ -4,7 +4,6 @@
 
 #include <cstdint>
 #include <new>
-#include <cstdlib>
 
 namespace platform {
 
@@ -28,7 +27,7 @@ void* map_large(std::size_t bytes) {
     if (tail > 0) munmap(reinterpret_cast<void*>(aligned + size), tail);
     void* block = reinterpret_cast<void*>(aligned);
 #ifdef MADV_HUGEPAGE
-    if (!getenv("NOHUGE")) madvise(block, size, MADV_HUGEPAGE);
+    madvise(block, size, MADV_HUGEPAGE);
 #endif
     return block;
 }
