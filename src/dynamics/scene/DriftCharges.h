@@ -47,12 +47,15 @@ struct DriftSlot {
     }
 };
 
-// Two slots: the step loop finds the next pair's cells and starts their
-// loads while the current pair's are summed.
+// Two slots for the step loop, which finds the next pair's cells and starts
+// their loads while the current pair's are summed, and one for a drift
+// taken whole (eforce_prot).
 struct DriftScratch {
     DriftSlot slots[2];
+    DriftSlot whole;
 
     void reserve(std::size_t charges) {
         for (DriftSlot& slot : slots) slot.reserve(charges);
+        whole.reserve(charges);
     }
 };

@@ -185,7 +185,7 @@ void sum_acting(const DriftCharges& table, const std::int32_t* acting, std::size
 }  // namespace
 
 void PDcalc::eforce_prot(POINT3D& d, POINT3D& w, const PROT& p, const PROT& q) const {
-    DriftSlot& slot = drift_scratch.slots[0];
+    DriftSlot& slot = drift_scratch.whole;
     drift_cells(p, q, slot);
     drift_add(d, w, p, q, slot);
 }
