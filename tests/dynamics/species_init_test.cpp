@@ -98,6 +98,11 @@ TEST_F(SpeciesInit, ComputedThenReadFromTheCaches) {
     EXPECT_TRUE(species.eps.empty());
     EXPECT_EQ(species.field.size(), static_cast<std::size_t>(species.pot_n) * species.pot_n * species.pot_n);
     EXPECT_GT(species.surf_points_n, 0);
+    // The step loop's tables are ready without a scene set-up (a restored
+    // experiment has none). This species carries no charges: no charge rules
+    // are set for the test.
+    EXPECT_TRUE(species.atom_grid.matches(species.atoms));
+    EXPECT_TRUE(species.charges.empty() || species.drift_charges.matches(species.charges));
     ASSERT_GT(species.spheres_n, 0);
     for (const ATOM& a : species.atoms) {
         bool inside = false;

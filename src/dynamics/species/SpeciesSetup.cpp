@@ -1,6 +1,7 @@
 // The set-up of one species from its configuration section: keys, structure,
 // principal axes and ellipsoid, friction, grid size, grids and shapes.
 #include "dynamics/PDcalc.h"
+#include "dynamics/scene/AtomGrid.h"
 #include "dynamics/species/AxesSetup.h"
 #include "dynamics/species/GridSize.h"
 #include "dynamics/species/PrincipalAxes.h"
@@ -21,6 +22,9 @@ void PDcalc::init_prot(PROT_CLASS& species, Section* section) {
     choose_grid_size(*this, species);
     prot_electrostatics(species);
     prot_geometry(species);
+    // The step loop's tables of the final atoms and charges: a restored
+    // experiment does not pass through the scene set-up, which would make them.
+    species.atom_grid = make_atom_grid(species.atoms);
     species.drift_charges = make_drift_charges(species.charges);
     species.eps.clear();
     species.eps.shrink_to_fit();
