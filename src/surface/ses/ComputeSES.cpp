@@ -1,10 +1,15 @@
 #include "surface/ses/ComputeSES.h"
 
+#include <vector>
+
+#include "surface/Console.h"
+
 #include "surface/ses/ContactFaces.h"
 #include "surface/ses/EdgeOrdering.h"
 #include "surface/ses/FaceWalk.h"
 #include "surface/ses/FullTori.h"
 #include "surface/ses/SESContext.h"
+#include "surface/ses/SelfIntersections.h"
 #include "surface/tree/Geometry.h"
 
 namespace velmesh {
@@ -42,6 +47,42 @@ void set_analytical_genus(SES_component& ses) {
                                  ses.edges.count() + ses.holes + ses.contact_cycle_adjustment, ses.face_count);
 }
 
+// Faces, edges, vertices and walk marks, as before the component was built.
+void discard_surface(RunState& run, RS_component& component, SES_component& ses) {
+    for (Atom& atom : run.atoms)
+        std::erase_if(atom.contact_faces, [&](const SES_face* face) {
+            for (const SES_face& own : ses.faces)
+                if (&own == face) return true;
+            return false;
+        });
+    for (RS_face& face : component.faces) {
+        face.flags = 0;
+        face.reentrant_face = nullptr;
+    }
+    SES_component fresh;
+    fresh.number = ses.number;
+    fresh.probe_radius = ses.probe_radius;
+    fresh.next = ses.next;
+    fresh.previous = ses.previous;
+    ses.faces.clear();
+    ses.edges.clear();
+    ses.vertices.clear();
+    ses = std::move(fresh);
+}
+
+int build_surface(SESContext& context, RS_component& component, bool cut_overlaps) {
+    const RunState& run = context.run;
+    int problems = 0;
+    if (!component.faces.empty()) {
+        walk_reduced_faces(context, component);
+        problems += ordonne_aretes(context.ses, context.p);
+    }
+    if (!component.free_edges.empty()) build_full_tori(context, component);
+    if (run.triangulation_wanted() || run.analytical_ses_wanted()) problems += find_SES_contact_faces(context);
+    if (cut_overlaps && remove_self_intersections(context, component) != 0) return -1;
+    return problems;
+}
+
 }  // namespace
 
 bool is_free_vertex(const RS_component& component) {
@@ -59,15 +100,15 @@ int compute_SES(RunState& run, RS_component& component, float probe_radius) {
         return 0;
     }
     SESContext context{run, ses, probe_radius};
-    int problems = 0;
-    if (!component.faces.empty()) {
-        walk_reduced_faces(context, component);
-        problems += ordonne_aretes(ses, probe_radius);
+    const bool cut_overlaps = run.self_intersections && !component.faces.empty();
+    int problems = build_surface(context, component, cut_overlaps);
+    if (problems < 0) {
+        // Overlaps that no circle can bound: the surface stays as built,
+        // closed but passing through itself there.
+        print_out("WARNING: self-intersections of surface component %d left in place\n", ses.number);
+        discard_surface(run, component, ses);
+        problems = build_surface(context, component, false);
     }
-    if (!component.free_edges.empty()) build_full_tori(context, component);
-    if (run.triangulation_wanted() || run.analytical_ses_wanted()) problems += find_SES_contact_faces(context);
-    // The passes that remove the self-intersections of reentrant faces
-    // (probes that overlap across singular edges and twin faces) belong here.
     set_analytical_genus(ses);
     return problems;
 }

@@ -103,6 +103,7 @@ inline constexpr std::uint16_t kTracedArc = 32;
 // Vertex kinds.
 inline constexpr std::uint8_t kContactVertex = 0;
 inline constexpr std::uint8_t kSingularVertex = 1;
+inline constexpr std::uint8_t kIntersectionVertex = 3;
 
 struct SES_vertex {
     SES_vertex* next = nullptr;
