@@ -68,6 +68,17 @@
 // - cap_area (full contact circles of free tori): the area of the sphere's
 //   cap beyond the circle, away from the contact face.
 //
+// Overlapping probe spheres (SelfIntersections.cpp): a reentrant face keeps
+// only what lies inside no other probe sphere. Its new arcs are intersection
+// arcs (type 8) on the circle where two probe spheres meet, first face on
+// one probe, second face on the other, latitude and centre_data as for a
+// singular arc; a singular arc that a third probe sphere crosses is split
+// into singular arcs (type 4) at those points. Their corners are vertices of
+// kind 3 (where three probe spheres meet, geometric_angle set), on the
+// nearest sphere of the three probes' spheres. A face cut in two becomes two
+// reentrant faces on the same reduced-surface face (same corners); a face
+// with holes lists its outer cycle first.
+//
 // Vertices: normals point into the solvent (from an atom's centre at a
 // contact point, towards the probe centre on a probe sphere); a singular
 // vertex holds one normal per probe sphere through it. corner_angle is the
