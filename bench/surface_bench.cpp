@@ -213,4 +213,16 @@ BENCHMARK(BM_self_intersections_cluster)
     ->Args({20000, 1})
     ->Unit(benchmark::kMillisecond);
 
+// The same for the protein at probes 1.5 and 3 (first argument in tenths).
+void BM_self_intersections_protein(benchmark::State& state) {
+    static const auto spheres = surface_testing::read_spheres(std::string(ZELMAR_FIXTURES) + "/spheres/1tii.xyz");
+    analytical_surface(state, spheres, static_cast<double>(state.range(0)) / 10, false);
+}
+BENCHMARK(BM_self_intersections_protein)
+    ->Args({15, 0})
+    ->Args({15, 1})
+    ->Args({30, 0})
+    ->Args({30, 1})
+    ->Unit(benchmark::kMillisecond);
+
 }  // namespace

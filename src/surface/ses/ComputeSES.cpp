@@ -2,8 +2,6 @@
 
 #include <vector>
 
-#include "surface/Console.h"
-
 #include "surface/ses/ContactFaces.h"
 #include "surface/ses/EdgeOrdering.h"
 #include "surface/ses/FaceWalk.h"
@@ -47,29 +45,6 @@ void set_analytical_genus(SES_component& ses) {
                                  ses.edges.count() + ses.holes + ses.contact_cycle_adjustment, ses.face_count);
 }
 
-// Faces, edges, vertices and walk marks, as before the component was built.
-void discard_surface(RunState& run, RS_component& component, SES_component& ses) {
-    for (Atom& atom : run.atoms)
-        std::erase_if(atom.contact_faces, [&](const SES_face* face) {
-            for (const SES_face& own : ses.faces)
-                if (&own == face) return true;
-            return false;
-        });
-    for (RS_face& face : component.faces) {
-        face.flags = 0;
-        face.reentrant_face = nullptr;
-    }
-    SES_component fresh;
-    fresh.number = ses.number;
-    fresh.probe_radius = ses.probe_radius;
-    fresh.next = ses.next;
-    fresh.previous = ses.previous;
-    ses.faces.clear();
-    ses.edges.clear();
-    ses.vertices.clear();
-    ses = std::move(fresh);
-}
-
 int build_surface(SESContext& context, RS_component& component, bool cut_overlaps) {
     const RunState& run = context.run;
     int problems = 0;
@@ -79,7 +54,7 @@ int build_surface(SESContext& context, RS_component& component, bool cut_overlap
     }
     if (!component.free_edges.empty()) build_full_tori(context, component);
     if (run.triangulation_wanted() || run.analytical_ses_wanted()) problems += find_SES_contact_faces(context);
-    if (cut_overlaps && remove_self_intersections(context, component) != 0) return -1;
+    if (cut_overlaps) problems += remove_self_intersections(context, component);
     return problems;
 }
 
@@ -101,14 +76,7 @@ int compute_SES(RunState& run, RS_component& component, float probe_radius) {
     }
     SESContext context{run, ses, probe_radius};
     const bool cut_overlaps = run.self_intersections && !component.faces.empty();
-    int problems = build_surface(context, component, cut_overlaps);
-    if (problems < 0) {
-        // Overlaps that no circle can bound: the surface stays as built,
-        // closed but passing through itself there.
-        print_out("WARNING: self-intersections of surface component %d left in place\n", ses.number);
-        discard_surface(run, component, ses);
-        problems = build_surface(context, component, false);
-    }
+    const int problems = build_surface(context, component, cut_overlaps);
     set_analytical_genus(ses);
     return problems;
 }

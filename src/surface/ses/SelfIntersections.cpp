@@ -2,51 +2,57 @@
 
 // Method. The reentrant surface is the part of the probe spheres that lies
 // inside no other probe sphere. Each reentrant face, as the face walk built
-// it, is the part of its probe sphere inside the spherical triangle of its
-// reduced-surface face, already cut back along singular edges by the sphere
-// of the probe beyond (the singular arc). What remains to remove are the
-// parts inside the spheres of other overlapping probes: every pair of probes
-// closer than 2p, except the pairs across a singular edge.
+// it, is the part of its probe sphere inside the spherical triangle towards
+// its three spheres, cut back along singular edges by the sphere of the probe
+// beyond (the singular arc). What remains to remove are the parts inside the
+// spheres of other probes.
 //
-// All the new boundary lies on circles where two probe spheres meet, and all
-// the new corners are points where three probe spheres meet (triple points,
-// computed once per triple of probes so that every face sees the same
-// vertex). So the pass works one circle at a time:
-//
-// 1. A great-circle arc (type 2) reached by another probe sphere means that
-//    sphere cuts into the toric face along it as well, which no circle can
-//    bound: the face is marked bad (its spheres grow on a restart).
-// 2. Each pair of overlapping probes (a, b): the circle where their spheres
-//    meet is split at its triple points with every probe overlapping both.
-//    A piece is kept when its midpoint lies inside a's reentrant face, inside
-//    b's reentrant face (a probe of a collision-only triple has none and
-//    counts as its whole sphere), and inside no third probe sphere. Kept
-//    pieces become intersection arcs (type 8), first face on a, second on b.
-//    These tests read the faces as built, so the new arcs join the faces
-//    only after all circles are done.
-// 3. Each singular arc (on the circle of the two probes of its singular
-//    edge) is split at its triple points with the probes overlapping both;
-//    the pieces that lie inside a third probe sphere are dropped.
-// 4. Every changed face is reassembled: its edges are chained into closed
-//    cycles; a cycle that leaves less than half of the probe sphere to its
-//    left is an outer boundary, any other a hole. Each outer cycle is a
-//    reentrant face of its own (the first keeps the original record), and
-//    each hole joins the outer cycle that winds about it.
+// 1. All the new boundary lies on circles where two probe spheres meet, and
+//    all the new corners are points where three meet (CutVertices.h: made
+//    once, shared by every circle through them). For every pair of probes
+//    whose spheres reach into the other's spherical triangle, the circle
+//    where they meet is split at its points with every third probe sphere
+//    that may cut both (ProbeSpheres::partners); a piece is kept when its
+//    midpoint lies inside no third sphere and in the regions of both faces
+//    (ProbeSpheres::in_region; a probe of a collision-only triple has no face
+//    and counts as its whole sphere). Kept pieces become intersection arcs
+//    (type 8), first face on one probe, second on the other.
+// 2. Probes on a singular circle together (SingularCircles.h) meet only
+//    where the halves of all the circles they share overlap: their circle is
+//    split at those circles' singular points as well, and a piece must lie
+//    on every half besides. Those pieces are the singular arcs (type 4), and
+//    replace every singular arc that the face walk built.
+// 3. A probe sphere that reaches over one of a face's great-circle arcs cuts
+//    the toric face beyond as well, and a piece that lies in one face's
+//    region but not in the other's means the same: those are left alone
+//    (below).
+// 4. The probes that the cuts tie together (by an arc, a circle or a shared
+//    corner) form clusters. For each probe of a cluster the arcs that remain
+//    and the new ones are chained into closed cycles (BoundaryCycles.h); a
+//    cycle that leaves less than half the probe sphere to its left is an
+//    outer boundary, any other a hole, which joins the outer cycle around
+//    it. Each outer cycle with its holes is a reentrant face (the probe's
+//    existing faces first). A cluster is applied only when every probe in it
+//    closes this way; otherwise its new arcs are dropped and its faces stay
+//    as they were: closed, but passing through one another there.
 // 5. Vertices that no edge uses any more are removed and the ids renumbered.
 
 #include <algorithm>
-#include <array>
 #include <cmath>
-#include <map>
 #include <numbers>
-#include <set>
+#include <numeric>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
+#include "surface/Console.h"
 #include "surface/ses/ArcGeometry.h"
-#include "surface/ses/FaceCycles.h"
+#include "surface/ses/BoundaryCycles.h"
+#include "surface/ses/CutVertices.h"
 #include "surface/ses/ProbeSpheres.h"
-#include "surface/ses/ReentrantRegion.h"
 #include "surface/ses/SESRecordMakers.h"
+#include "surface/ses/SingularCircles.h"
+#include <utility>
 #include "surface/tree/Geometry.h"
 
 namespace velmesh {
@@ -54,12 +60,14 @@ namespace velmesh {
 namespace {
 
 constexpr double kTwoPi = 2 * std::numbers::pi;
-// A cut within this length of an arc's end is at that end.
-constexpr double kEndTolerance = 1e-4;
-// A point counts as inside another probe sphere when it lies deeper than this.
-constexpr double kInsideMargin = 1e-4;
-// Points where probe spheres meet closer than this are one vertex.
-constexpr double kSamePoint = 1e-4;
+// A probe sphere that reaches less deep than this into a spherical triangle
+// only touches it.
+constexpr double kReach = 1e-6;
+// A probe sphere that reaches less deep than this over a great-circle arc
+// cuts the toric face beyond too little to matter.
+constexpr double kGreatArcReach = 1e-4;
+// Probe centres closer than this meet in no usable circle.
+constexpr double kNoCircle = 1e-9;
 
 // A circle with angles measured counter-clockwise about -normal from e1, the
 // direction in which arcs run from start to end.
@@ -80,232 +88,205 @@ struct CircleFrame {
     Vec3 at(double angle) const { return centre + radius * (std::cos(angle) * e1 + std::sin(angle) * e2); }
 };
 
+// A point where a circle is cut: where a third probe sphere crosses it (its
+// vertex made only once a kept piece ends there), or a vertex that exists.
 struct Cut {
     double angle;
-    SES_vertex* vertex;
+    Vec3 x;
+    std::array<int, 4> key{};  // the probes that meet there (-1 for none) and which of their two points
+    SES_vertex* vertex = nullptr;
 };
 
 // One piece of a circle between two cuts.
 struct Piece {
-    SES_vertex* start;
-    SES_vertex* end;
+    std::size_t start;  // cuts
+    std::size_t end;
     double middle;  // angle of its midpoint
 };
 
-// An intersection arc waiting to join its faces.
-struct PendingArc {
+// An intersection arc made for the probes (second -1 for a collision-only
+// triple's probe), waiting to join their faces.
+struct NewArc {
     SES_edge* edge;
-    SES_face* first;
-    SES_face* second;
+    int first;
+    int second;
 };
 
-using VertexKey = std::array<int, 4>;
+// Probes tied together by cuts.
+class Clusters {
+public:
+    explicit Clusters(int count) : parent_(count) { std::iota(parent_.begin(), parent_.end(), 0); }
+    int root(int x) {
+        while (parent_[x] != x) x = parent_[x] = parent_[parent_[x]];
+        return x;
+    }
+    void join(int a, int b) {
+        if (a < 0 || b < 0) return;
+        a = root(a);
+        b = root(b);
+        if (a != b) parent_[std::max(a, b)] = std::min(a, b);
+    }
+
+private:
+    std::vector<int> parent_;
+};
+
+// One outer cycle with its holes, each a run of arcs.
+using FaceGroup = std::vector<std::vector<FaceArc>>;
 
 class SelfIntersections {
 public:
     SelfIntersections(SESContext& context, RS_component& component)
-        : context_(context), ses_(context.ses), p_(context.p), probes_(component, context.ses, context.p) {}
+        : context_(context), ses_(context.ses), p_(context.p), component_(component), probes_(context, component),
+          clusters_(probes_.count()), applied_(probes_.count(), 0) {}
 
     int run() {
-        if (!probes_.any_cutter()) return 0;
-        // Every probe sphere through two spheres that it overlaps the axis
-        // of passes through the same singular points: where a third probe
-        // sphere meets there, the singular vertex is the vertex.
-        for (SES_vertex& vertex : ses_.vertices)
-            if (vertex.kind == kSingularVertex) cells_[cell_of(to_double(vertex.position))].push_back(&vertex);
-        mark_swallowed_great_circles();
-        std::vector<PendingArc> pending;
-        for (int a = 0; a < probes_.count(); ++a)
-            for (const int b : probes_.cutters(a))
-                if (b > a) intersection_arcs(a, b, pending);
-        cut_singular_arcs();
-        for (const PendingArc& arc : pending) join_faces(arc);
-        reassemble_changed_faces();
-        remove_unused_vertices();
-        return problems_;
+        const SingularCircles circles = find_singular_circles(context_, component_, probes_);
+        vertices_removed_ = circles.vertices_removed;
+        // The face walk's singular arcs, each from its first face.
+        for (int probe = 0; probe < probes_.count(); ++probe)
+            for (SES_face* face : probes_[probe].faces)
+                for (SES_edge* edge : face->edges)
+                    if (edge->type == kSingularArc && edge->first_face == face) old_singular_.push_back({edge, probe});
+        CutVertices vertices(context_, probes_, circles.singular_vertices);
+        vertices_ = &vertices;
+        std::vector<int> partners;
+        std::vector<long long> keys;
+        keys.reserve(circles.halves.size());
+        for (const auto& [key, halves] : circles.halves) keys.push_back(key);
+        std::sort(keys.begin(), keys.end());
+        for (const long long key : keys) {
+            const std::vector<CircleHalf>& halves = circles.halves.at(key);
+            if (std::all_of(halves.begin(), halves.end(), [](const CircleHalf& h) { return h.across_gap; }))
+                cut_circle(static_cast<int>(key >> 32), static_cast<int>(key & 0xffffffff), &halves, partners);
+        }
+        std::vector<int> near;
+        for (int a = 0; a < probes_.count(); ++a) {
+            probes_.overlapping(a, near);
+            for (const int b : near)
+                if (b > a && probes_.may_cut(a, b) && !probes_.circle_mates(a, b)) cut_pair(a, b, partners);
+        }
+        // The faces of the singular arcs that give way.
+        for (const auto& [edge, probe] : old_singular_) {
+            if (kept_old_.contains(edge)) continue;
+            touched_.push_back(probe);
+            if (edge->second_face != nullptr && edge->second_face->rs_face != nullptr) {
+                const int other = probes_.index_of(edge->second_face->rs_face);
+                touched_.push_back(other);
+                clusters_.join(probe, other);
+            }
+        }
+        vertices.for_each_sharing([&](int a, int b) { clusters_.join(a, b); });
+        const int problems = apply_clusters();
+        vertices_ = nullptr;
+        if (vertices_removed_) renumber_vertices();
+        renumber_faces();
+        return problems;
     }
 
 private:
     const Vec3& centre(int probe) const { return probes_[probe].centre; }
+    bool has_faces(int probe) const { return !probes_[probe].faces.empty(); }
 
-    void mark_bad(SES_face* face) {
-        if (face == nullptr || face->bad != 0) return;
-        face->bad = 1;
-        ++problems_;
-    }
-
-    bool inside_other_probe(const Vec3& x, int a, int b) const {
-        const double limit = (p_ - kInsideMargin) * (p_ - kInsideMargin);
-        for (const int r : probes_[a].overlapping)
-            if (r != b && squared_distance(x, centre(r)) < limit) return true;
+    bool inside_any(const Vec3& x, const std::vector<int>& spheres) const {
+        for (const int c : spheres)
+            if (squared_distance(x, centre(c)) < p_ * p_) return true;
         return false;
     }
 
-    // The face of the probe that holds x; null when none does.
-    SES_face* face_holding(int probe, const Vec3& x) const {
-        for (SES_face* face : probes_[probe].faces)
-            if (inside_reentrant_face(*face, centre(probe), x)) return face;
-        return nullptr;
-    }
-
-    // 1: another probe sphere reaching a great-circle arc.
-    void mark_swallowed_great_circles() {
-        for (int a = 0; a < probes_.count(); ++a) {
-            const std::vector<int> cutters = probes_.cutters(a);
-            if (cutters.empty()) continue;
-            for (SES_face* face : probes_[a].faces)
-                for (const SES_edge* edge : face->edges)
-                    if (edge->type == kReentrantArc && reached_by_any(*edge, cutters)) mark_bad(face);
-        }
-    }
-
-    bool reached_by_any(const SES_edge& edge, const std::vector<int>& cutters) const {
-        for (const int r : cutters)
-            if (distance_to_arc(edge, centre(r)) < p_ - kInsideMargin) return true;
-        return false;
-    }
-
-    static double distance_to_arc(const SES_edge& edge, const Vec3& x) {
-        const Vec3 m = to_double(edge.circle_centre);
-        const Vec3 n = edge.normal();
-        Vec3 d = x - m;
-        d = d - dot(d, n) * n;
-        const Vec3 start = to_double(edge.start->position);
-        const Vec3 end = to_double(edge.end->position);
-        if (norm(d) > kTiny) {
-            const Vec3 direction = d / norm(d);
-            const double angle = oriented_angle(normalised(start - m), direction, -n);
-            if (edge.full_circle() || angle <= arc_sweep(edge))
-                return std::sqrt(squared_distance(x, m + edge.radius * direction));
-        }
-        return std::sqrt(std::min(squared_distance(x, start), squared_distance(x, end)));
-    }
-
-    // The vertex where the probe spheres of the key meet (kind 3). Where
-    // four or more probe spheres pass through one point, the triples give
-    // points that differ only by rounding: they are one vertex.
-    SES_vertex* vertex_at(const VertexKey& key, const Vec3& x) {
-        const auto found = vertices_.find(key);
-        if (found != vertices_.end()) return found->second;
-        SES_vertex* vertex = nearby_vertex(x);
-        if (vertex == nullptr) vertex = &make_vertex(key, x);
-        vertices_.emplace(key, vertex);
-        return vertex;
-    }
-
-    static std::array<long long, 3> cell_of(const Vec3& x) {
-        return {static_cast<long long>(std::floor(x.x / kSamePoint)), static_cast<long long>(std::floor(x.y / kSamePoint)),
-                static_cast<long long>(std::floor(x.z / kSamePoint))};
-    }
-
-    SES_vertex* nearby_vertex(const Vec3& x) const {
-        const auto c = cell_of(x);
-        for (long long i = -1; i <= 1; ++i)
-            for (long long j = -1; j <= 1; ++j)
-                for (long long k = -1; k <= 1; ++k) {
-                    const auto found = cells_.find({c[0] + i, c[1] + j, c[2] + k});
-                    if (found == cells_.end()) continue;
-                    for (SES_vertex* v : found->second)
-                        if (squared_distance(to_double(v->position), x) < kSamePoint * kSamePoint) return v;
-                }
-        return nullptr;
-    }
-
-    SES_vertex& make_vertex(const VertexKey& key, const Vec3& x) {
-        Vec3 probes_centre{};
-        int count = 0;
-        int sphere = -1;
-        double nearest = 0;
-        for (int k = 0; k < 3; ++k) {
-            if (key[k] < 0) continue;
-            const ProbeSphere& probe = probes_[key[k]];
-            probes_centre += probe.centre;
-            ++count;
-            for (int slot = 0; slot < 3; ++slot) {
-                const int s = probe.rs_face->sphere(slot);
-                const double d2 = squared_distance(x, context_.centre(s));
-                if (sphere < 0 || d2 < nearest) {
-                    sphere = s;
-                    nearest = d2;
-                }
+    // Whether b's sphere reaches over one of the great-circle arcs of a's
+    // faces.
+    bool reaches_great_arc(int a, int b) const {
+        const Vec3 apart = centre(b) - centre(a);
+        const double d = norm(apart);
+        const Vec3 w = apart / d;
+        const double cos_alpha = d / (2 * p_);
+        const double sin_alpha = std::sqrt(std::max(0.0, 1 - cos_alpha * cos_alpha));
+        for (const SES_face* face : probes_[a].faces)
+            for (const SES_edge* edge : face->edges) {
+                if (edge->type != kReentrantArc) continue;
+                const Vec3 from = normalised(to_double(edge->start->position) - centre(a));
+                const Vec3 to = normalised(to_double(edge->end->position) - centre(a));
+                // The arc turns about -n from its start; the shorter way, or
+                // else the whole circle is the bound.
+                const double nearest =
+                    dot(cross(from, to), edge->normal()) <= 0 ? nearest_on_great_arc(w, from, to) : 1.0;
+                if (cap_reaches(nearest, cos_alpha, sin_alpha, kGreatArcReach / p_)) return true;
             }
-        }
-        SES_vertex& vertex =
-            new_ses_vertex(ses_, kIntersectionVertex, x, sphere, normalised(probes_centre / count - x));
-        vertex.geometric_angle = 1;
-        cells_[cell_of(x)].push_back(&vertex);
-        return vertex;
+        return false;
     }
 
-    // The cuts of the circle of probes a and b by every probe overlapping
-    // both, sorted by angle.
-    std::vector<Cut> triple_cuts(int a, int b, const CircleFrame& frame) {
-        std::vector<Cut> cuts;
-        for (const int r : probes_.common_overlaps(a, b)) {
-            std::array<int, 3> t{a, b, r};
+    void leave_alone(int a, int b) {
+        clusters_.join(a, b);
+        unsupported_.push_back(a);
+        unsupported_.push_back(b);
+    }
+
+    // The points where the partners' spheres cut the circle of probes a and
+    // b.
+    void cuts_by(int a, int b, const std::vector<int>& partners, const CircleFrame& frame, std::vector<Cut>& cuts) const {
+        for (const int c : partners) {
+            std::array<int, 3> t{a, b, c};
             std::sort(t.begin(), t.end());
             std::array<Vec3, 2> x;
             if (!triple_points(centre(t[0]), centre(t[1]), centre(t[2]), p_, x[0], x[1])) continue;
             for (int side = 0; side < 2; ++side)
-                cuts.push_back({frame.angle_of(x[side]), vertex_at({t[0], t[1], t[2], side}, x[side])});
+                cuts.push_back({frame.angle_of(x[side]), x[side], {t[0], t[1], t[2], side}, nullptr});
         }
-        std::sort(cuts.begin(), cuts.end(), [](const Cut& x, const Cut& y) { return x.angle < y.angle; });
-        cuts.erase(std::unique(cuts.begin(), cuts.end(),
-                               [](const Cut& x, const Cut& y) { return x.vertex == y.vertex; }),
-                   cuts.end());
-        return cuts;
     }
 
-    // The pieces of a whole circle between its cuts; a circle with fewer
-    // than two cuts gets vertices of its own so that no arc closes on itself.
-    std::vector<Piece> circle_pieces(int a, int b, const CircleFrame& frame, std::vector<Cut> cuts) {
-        if (cuts.empty()) cuts.push_back({0.0, vertex_at({a, b, -1, 0}, frame.at(0.0))});
-        if (cuts.size() == 1) {
-            const double opposite = std::fmod(cuts[0].angle + std::numbers::pi, kTwoPi);
-            cuts.push_back({opposite, vertex_at({a, b, -1, 1}, frame.at(opposite))});
-            if (cuts[1].angle < cuts[0].angle) std::swap(cuts[0], cuts[1]);
+    // Sorts the cuts by angle and makes cuts closer than kSamePoint one (the
+    // one with a vertex, or the first); a circle with fewer than two cuts
+    // gets points of its own so that no arc closes on itself.
+    void order_cuts(int a, int b, const CircleFrame& frame, std::vector<Cut>& cuts) const {
+        std::sort(cuts.begin(), cuts.end(), [](const Cut& x, const Cut& y) { return x.angle < y.angle; });
+        std::vector<Cut> merged;
+        merged.reserve(cuts.size());
+        const auto same = [](const Cut& x, const Cut& y) { return squared_distance(x.x, y.x) < kSamePoint * kSamePoint; };
+        for (Cut& cut : cuts) {
+            if (!merged.empty() && same(merged.back(), cut)) {
+                if (merged.back().vertex == nullptr && cut.vertex != nullptr) merged.back() = cut;
+                continue;
+            }
+            merged.push_back(cut);
         }
+        if (merged.size() > 1 && same(merged.front(), merged.back())) {
+            if (merged.front().vertex == nullptr && merged.back().vertex != nullptr) merged.front() = merged.back();
+            merged.pop_back();
+        }
+        if (merged.empty()) merged.push_back({0.0, frame.at(0.0), {a, b, -1, 0}, nullptr});
+        if (merged.size() == 1) {
+            const double opposite = std::fmod(merged[0].angle + std::numbers::pi, kTwoPi);
+            merged.push_back({opposite, frame.at(opposite), {a, b, -1, 1}, nullptr});
+            if (merged[1].angle < merged[0].angle) std::swap(merged[0], merged[1]);
+        }
+        cuts = std::move(merged);
+    }
+
+    // The pieces of the whole circle between its ordered cuts.
+    static std::vector<Piece> circle_pieces(const std::vector<Cut>& cuts) {
         std::vector<Piece> pieces;
         for (std::size_t k = 0; k < cuts.size(); ++k) {
-            const Cut& from = cuts[k];
-            const Cut& to = cuts[(k + 1) % cuts.size()];
-            double span = to.angle - from.angle;
-            if (k + 1 == cuts.size()) span += kTwoPi;
-            if (span * frame.radius <= kEndTolerance) continue;
-            pieces.push_back({from.vertex, to.vertex, from.angle + span / 2});
+            const std::size_t next = (k + 1) % cuts.size();
+            double span = cuts[next].angle - cuts[k].angle;
+            if (next == 0) span += kTwoPi;
+            pieces.push_back({k, next, cuts[k].angle + span / 2});
         }
         return pieces;
     }
 
-    // 2: the kept pieces of the circle where the spheres of a and b meet.
-    void intersection_arcs(int a, int b, std::vector<PendingArc>& pending) {
-        if (probes_[a].faces.empty()) std::swap(a, b);
-        if (probes_[a].faces.empty()) return;
-        const double d = std::sqrt(squared_distance(centre(a), centre(b)));
-        const double radius = std::sqrt(std::max(0.0, p_ * p_ - d * d / 4));
-        if (radius * kTwoPi <= kEndTolerance) return;
-        const Vec3 n = (centre(a) - centre(b)) / d;
-        const CircleFrame frame(0.5 * (centre(a) + centre(b)), radius, n, perpendicular(n));
-        const double latitude = arc_latitude(n, frame.centre, centre(a), p_);
-        for (const Piece& piece : circle_pieces(a, b, frame, triple_cuts(a, b, frame))) {
-            const Vec3 middle = frame.at(piece.middle);
-            if (inside_other_probe(middle, a, b)) continue;
-            SES_face* first = face_holding(a, middle);
-            SES_face* second = probes_[b].faces.empty() ? nullptr : face_holding(b, middle);
-            const bool second_holds = second != nullptr || probes_[b].faces.empty();
-            if (first == nullptr && !second_holds) continue;
-            if (first == nullptr || !second_holds) {
-                // On one face only: the other probe's sphere is no part of
-                // the surface there, its toric faces are.
-                mark_bad(first != nullptr ? first : second);
-                continue;
-            }
-            SES_edge& edge = new_ses_edge(ses_, kIntersectionArc, piece.start, piece.end, nullptr, frame.centre,
-                                          radius, n);
-            edge.angle = static_cast<float>(latitude);
-            set_middle(edge, frame, piece.middle);
-            pending.push_back({&edge, first, second});
-        }
+    // The cut's vertex, made for probe a when it has none yet.
+    SES_vertex* vertex_of(Cut& cut, int a) {
+        if (cut.vertex == nullptr) cut.vertex = vertices_->at(cut.key[0], cut.key[1], cut.key[2], cut.key[3], cut.x, a);
+        return cut.vertex;
+    }
+
+    // The face walk's singular arc of a's faces from `start` to `end`.
+    SES_edge* old_arc(int a, const SES_vertex* start, const SES_vertex* end) const {
+        for (const SES_face* face : probes_[a].faces)
+            for (SES_edge* edge : face->edges)
+                if (edge->type == kSingularArc && edge->start == start && edge->end == end) return edge;
+        return nullptr;
     }
 
     static void set_middle(SES_edge& edge, const CircleFrame& frame, double angle) {
@@ -313,192 +294,292 @@ private:
         for (int c = 0; c < 3; ++c) edge.centre_data[3 + c] = direction[c];
     }
 
-    void join_faces(const PendingArc& arc) {
-        append_edge(*arc.first, *arc.edge, 1);
-        changed_.insert(arc.first);
-        if (arc.second != nullptr) {
-            append_edge(*arc.second, *arc.edge, 0);
-            changed_.insert(arc.second);
+    // Two probes that are no circle mates: cut when either's sphere reaches
+    // into the other's spherical triangle.
+    void cut_pair(int a, int b, std::vector<int>& partners) {
+        if (!has_faces(a)) std::swap(a, b);
+        if (!has_faces(a)) return;
+        const bool into_a = probes_.reaches_into_triangle(a, b, kReach);
+        const bool into_b = has_faces(b) && probes_.reaches_into_triangle(b, a, kReach);
+        if (!into_a && !into_b) return;
+        if ((into_a && reaches_great_arc(a, b)) || (into_b && reaches_great_arc(b, a))) {
+            leave_alone(a, b);
+            return;
         }
+        cut_circle(a, b, nullptr, partners);
     }
 
-    // 3: singular arcs split where third probe spheres cross them.
-    void cut_singular_arcs() {
-        std::vector<SES_edge*> singular;
-        for (SES_edge& edge : ses_.edges)
-            if (edge.type == kSingularArc && edge.rs_edge != nullptr && edge.first_face != nullptr) singular.push_back(&edge);
-        for (SES_edge* edge : singular) cut_singular_arc(*edge);
-    }
-
-    void cut_singular_arc(SES_edge& edge) {
-        const int a = probes_.index_of(edge.first_face->rs_face);
-        const RS_edge& rs = *edge.rs_edge;
-        const int g = probes_.index_of(rs.face1 == edge.first_face->rs_face ? rs.face2 : rs.face1);
-        if (a < 0 || g < 0) return;
-        const Vec3 m = to_double(edge.circle_centre);
-        const CircleFrame frame(m, edge.radius, edge.normal(), normalised(to_double(edge.start->position) - m));
-        const double sweep = arc_sweep(edge);
-        std::vector<Cut> cuts{{0.0, edge.start}};
-        for (const Cut& cut : triple_cuts(a, g, frame))
-            if (cut.angle * edge.radius > kEndTolerance && (sweep - cut.angle) * edge.radius > kEndTolerance)
-                cuts.push_back(cut);
-        if (cuts.size() == 1) return;
-        cuts.push_back({sweep, edge.end});
+    // The kept pieces of the circle where the spheres of a and b meet: on
+    // every half of the shared singular circles when there are any.
+    void cut_circle(int a, int b, const std::vector<CircleHalf>* halves, std::vector<int>& partners) {
+        if (!has_faces(a)) std::swap(a, b);
+        if (!has_faces(a)) return;
+        const double d = std::sqrt(squared_distance(centre(a), centre(b)));
+        if (d <= kNoCircle) {
+            leave_alone(a, b);
+            return;
+        }
+        const double radius = std::sqrt(std::max(0.0, p_ * p_ - d * d / 4));
+        const Vec3 n = (centre(a) - centre(b)) / d;
+        const CircleFrame frame(0.5 * (centre(a) + centre(b)), radius, n, perpendicular(n));
+        const double latitude = arc_latitude(n, frame.centre, centre(a), p_);
+        probes_.partners(a, b, partners);
+        std::vector<Cut> cuts;
+        cuts_by(a, b, partners, frame, cuts);
+        if (halves != nullptr)
+            for (const CircleHalf& half : *halves)
+                for (SES_vertex* end : half.ends) {
+                    const Vec3 x = to_double(end->position);
+                    cuts.push_back({frame.angle_of(x), x, {}, end});
+                }
+        order_cuts(a, b, frame, cuts);
         std::vector<Piece> kept;
-        for (std::size_t k = 0; k + 1 < cuts.size(); ++k) {
-            const double middle = (cuts[k].angle + cuts[k + 1].angle) / 2;
-            if (!inside_other_probe(frame.at(middle), a, g))
-                kept.push_back({cuts[k].vertex, cuts[k + 1].vertex, middle});
-        }
-        replace_edge(edge, frame, kept);
-    }
-
-    // Puts the pieces (in the arc's direction) in the edge's place in both
-    // its faces and removes the edge.
-    void replace_edge(SES_edge& edge, const CircleFrame& frame, const std::vector<Piece>& pieces) {
-        std::vector<SES_edge*> made;
-        for (const Piece& piece : pieces) {
-            SES_edge& part = new_ses_edge(ses_, edge.type, piece.start, piece.end, edge.rs_edge,
-                                          to_double(edge.circle_centre), edge.radius, edge.normal());
-            part.angle = edge.angle;
-            set_middle(part, frame, piece.middle);
-            part.first_face = edge.first_face;
-            part.second_face = edge.second_face;
-            made.push_back(&part);
-        }
-        if (edge.first_face != nullptr) splice(*edge.first_face, edge, made, 1);
-        if (edge.second_face != nullptr) splice(*edge.second_face, edge, {made.rbegin(), made.rend()}, 0);
-        if ((edge.type & (kSingularArc | kIntersectionArc | kTracedArc)) != 0) --ses_.two_point_edge_count;
-        ses_.edges.erase(edge);
-    }
-
-    void splice(SES_face& face, const SES_edge& edge, const std::vector<SES_edge*>& parts, std::uint8_t orientation) {
-        const int at = find_edge(face, &edge);
-        if (at < 0) return;
-        face.edges.erase(face.edges.begin() + at);
-        face.orientations.erase(face.orientations.begin() + at);
-        face.edges.insert(face.edges.begin() + at, parts.begin(), parts.end());
-        face.orientations.insert(face.orientations.begin() + at, parts.size(), orientation);
-        changed_.insert(&face);
-    }
-
-    // 4: every changed face, chained into cycles and split into faces.
-    void reassemble_changed_faces() {
-        for (SES_face& face : ses_.faces)
-            if (changed_.contains(&face)) reassemble(face);
-    }
-
-    // The face's edges chained head to tail into cycles; false when a chain
-    // does not close.
-    static bool chain_cycles(SES_face& face, std::vector<int>& ends) {
-        const int count = static_cast<int>(face.edges.size());
-        for (int begin = 0; begin < count;) {
-            const SES_vertex* first = traversal_start(face, begin);
-            int k = begin;
-            while (traversal_end(face, k) != first) {
-                int next = k + 1;
-                while (next < count && traversal_start(face, next) != traversal_end(face, k)) ++next;
-                if (next == count) return false;
-                std::swap(face.edges[k + 1], face.edges[next]);
-                std::swap(face.orientations[k + 1], face.orientations[next]);
-                ++k;
+        for (const Piece& piece : circle_pieces(cuts)) {
+            const Vec3 middle = frame.at(piece.middle);
+            if (inside_any(middle, partners)) continue;
+            if (halves != nullptr &&
+                !std::all_of(halves->begin(), halves->end(), [&](const CircleHalf& h) { return h.holds(middle); }))
+                continue;
+            const bool in_a = probes_.in_region(a, middle, b);
+            const bool in_b = !has_faces(b) || probes_.in_region(b, middle, a);
+            if (in_a != in_b) {
+                leave_alone(a, b);
+                return;
             }
-            ends.push_back(k + 1);
-            begin = k + 1;
+            if (in_a) kept.push_back(piece);
+        }
+        // An edge alone on its circle and cut by nothing keeps the face
+        // walk's arc.
+        if (halves != nullptr && halves->size() == 1 && halves->front().lone_edge && kept.size() == 1)
+            if (SES_edge* same = old_arc(a, cuts[kept.front().start].vertex, cuts[kept.front().end].vertex)) {
+                kept_old_.insert(same);
+                return;
+            }
+        const std::uint16_t type = halves != nullptr ? kSingularArc : kIntersectionArc;
+        for (const Piece& piece : kept) {
+            SES_vertex* start = vertex_of(cuts[piece.start], a);
+            SES_vertex* end = vertex_of(cuts[piece.end], a);
+            if (start == end) continue;
+            SES_edge& edge = new_ses_edge(ses_, type, start, end, nullptr, frame.centre, radius, n);
+            edge.angle = static_cast<float>(latitude);
+            set_middle(edge, frame, piece.middle);
+            new_arcs_.push_back({&edge, a, has_faces(b) ? b : -1});
+            clusters_.join(a, b);
+        }
+    }
+
+    // 5: the boundary of each probe of each cluster, chained and grouped,
+    // then applied or dropped cluster by cluster.
+    int apply_clusters() {
+        std::unordered_map<int, std::vector<int>> members;
+        const auto touch = [&](int probe) {
+            if (probe >= 0) members[clusters_.root(probe)].push_back(probe);
+        };
+        std::vector<std::vector<int>> arcs_of_probe(probes_.count());
+        for (std::size_t k = 0; k < new_arcs_.size(); ++k) {
+            arcs_of_probe[new_arcs_[k].first].push_back(static_cast<int>(k));
+            touch(new_arcs_[k].first);
+            if (new_arcs_[k].second >= 0) {
+                arcs_of_probe[new_arcs_[k].second].push_back(static_cast<int>(k));
+                touch(new_arcs_[k].second);
+            }
+        }
+        for (const int probe : touched_) touch(probe);
+        std::unordered_set<int> unsupported;
+        for (const int probe : unsupported_) {
+            unsupported.insert(clusters_.root(probe));
+            touch(probe);
+        }
+
+        int problems = 0;
+        int left = 0;
+        std::vector<int> roots;
+        for (auto& [root, list] : members) roots.push_back(root);
+        std::sort(roots.begin(), roots.end());
+        for (const int root : roots) {
+            std::vector<int>& list = members[root];
+            std::sort(list.begin(), list.end());
+            list.erase(std::unique(list.begin(), list.end()), list.end());
+            std::vector<std::vector<FaceGroup>> plans(list.size());
+            bool closes = !unsupported.contains(root);
+            for (std::size_t k = 0; k < list.size() && closes; ++k)
+                closes = plan_probe(list[k], arcs_of_probe[list[k]], plans[k]);
+            if (closes) {
+                for (std::size_t k = 0; k < list.size(); ++k) {
+                    apply_probe(list[k], plans[k]);
+                    applied_[list[k]] = 1;
+                }
+                continue;
+            }
+            if (!unsupported.contains(root)) problems += mark_bad(list);
+            left += drop_cluster(list, arcs_of_probe);
+        }
+        // The face walk's singular arcs, replaced where the cuts were applied.
+        for (const auto& [edge, probe] : old_singular_)
+            if (probe >= 0 && applied_[probe] != 0 && !kept_old_.contains(edge)) {
+                --ses_.two_point_edge_count;
+                ses_.edges.erase(*edge);
+            }
+        if (left > 0)
+            print_out("WARNING: self-intersections of surface component %d left in place at %d reentrant faces\n",
+                      ses_.number, left);
+        return problems;
+    }
+
+    // The arcs that bound the probe's faces once cut: its faces' own but the
+    // singular arcs, and its new arcs.
+    std::vector<FaceArc> boundary_of(int probe, const std::vector<int>& new_arcs) const {
+        std::vector<FaceArc> arcs;
+        for (const SES_face* face : probes_[probe].faces)
+            for (std::size_t k = 0; k < face->edges.size(); ++k)
+                if (face->edges[k]->type != kSingularArc || kept_old_.contains(face->edges[k]))
+                    arcs.push_back({face->edges[k], face->orientations[k]});
+        for (const int k : new_arcs) {
+            const NewArc& arc = new_arcs_[k];
+            arcs.push_back({arc.edge, static_cast<std::uint8_t>(arc.first == probe ? 1 : 0)});
+        }
+        return arcs;
+    }
+
+    // The probe's cut boundary as faces: false when it does not close into
+    // cycles with at least one outer boundary.
+    bool plan_probe(int probe, const std::vector<int>& new_arcs, std::vector<FaceGroup>& groups) const {
+        if (!has_faces(probe)) return true;
+        std::vector<FaceArc> arcs = boundary_of(probe, new_arcs);
+        const Vec3& c = centre(probe);
+        const std::vector<int> ends = chain_into_cycles(arcs, c);
+        if (ends.empty()) return false;
+        std::vector<std::vector<FaceArc>> outer, holes;
+        for (std::size_t k = 0; k < ends.size(); ++k) {
+            const int begin = k == 0 ? 0 : ends[k - 1];
+            std::vector<FaceArc> cycle(arcs.begin() + begin, arcs.begin() + ends[k]);
+            const bool is_outer = area_left_of_cycle(cycle, c, p_) < kTwoPi * p_ * p_;
+            (is_outer ? outer : holes).push_back(std::move(cycle));
+        }
+        if (outer.empty()) return false;
+        groups.assign(outer.size(), {});
+        for (std::size_t o = 0; o < outer.size(); ++o) groups[o].push_back(std::move(outer[o]));
+        for (auto& hole : holes) {
+            int owner = 0;
+            if (groups.size() > 1) {
+                owner = -1;
+                const Vec3 x = hole_point(hole);
+                for (std::size_t o = 0; o < groups.size() && owner < 0; ++o)
+                    if (inside_cycle(groups[o].front(), c, p_, x) == 1) owner = static_cast<int>(o);
+                if (owner < 0) return false;
+            }
+            groups[owner].push_back(std::move(hole));
         }
         return true;
     }
 
-    void reassemble(SES_face& face) {
-        ses_.holes -= face.cycle_count - 1;
-        face.cycle_count = 1;
-        std::vector<int> ends;
-        if (face.edges.empty() || !chain_cycles(face, ends)) {
-            mark_bad(&face);
-            return;
-        }
-        const Vec3 probe = face.rs_face->probe;
-        std::vector<std::pair<int, int>> outer, holes;
-        for (std::size_t c = 0; c < ends.size(); ++c) {
-            const int begin = c == 0 ? 0 : ends[c - 1];
-            const bool is_outer = area_left_of_cycle(face, begin, ends[c], probe, p_) < kTwoPi * p_ * p_;
-            (is_outer ? outer : holes).emplace_back(begin, ends[c]);
-        }
-        if (outer.empty()) {
-            mark_bad(&face);
-            return;
-        }
-        std::vector<std::vector<std::pair<int, int>>> groups(outer.size());
-        for (std::size_t o = 0; o < outer.size(); ++o) groups[o].push_back(outer[o]);
-        for (const auto& hole : holes) groups[owner_of(face, outer, hole)].push_back(hole);
-        distribute(face, groups);
+    // A point of the hole's boundary away from its corners: the middle of
+    // its first arc.
+    static Vec3 hole_point(const std::vector<FaceArc>& hole) {
+        const SES_edge& edge = *hole.front().edge;
+        const Vec3 m = to_double(edge.circle_centre);
+        const Vec3 from = normalised(to_double(edge.start->position) - m);
+        return m + static_cast<double>(edge.radius) * rotate(from, -edge.normal(), arc_sweep(edge) / 2);
     }
 
-    // The outer cycle that winds about the hole.
-    std::size_t owner_of(const SES_face& face, const std::vector<std::pair<int, int>>& outer,
-                         const std::pair<int, int>& hole) const {
-        if (outer.size() == 1) return 0;
-        const Vec3 x = to_double(traversal_start(face, hole.first)->position);
-        for (std::size_t o = 0; o < outer.size(); ++o)
-            if (std::fabs(boundary_winding(face, outer[o].first, outer[o].second, face.rs_face->probe, x)) > 0.5)
-                return o;
-        return 0;
-    }
-
-    // The face keeps the first group; each further group becomes a
-    // reentrant face of its own on the same probe.
-    void distribute(SES_face& face, const std::vector<std::vector<std::pair<int, int>>>& groups) {
-        const std::vector<SES_edge*> edges = face.edges;
-        const std::vector<std::uint8_t> orientations = face.orientations;
+    // The probe's faces take the groups: its existing faces first, new
+    // reentrant faces on the same reduced-surface face for the rest; faces
+    // left over are removed.
+    void apply_probe(int probe, const std::vector<FaceGroup>& groups) {
+        if (!has_faces(probe)) return;
+        std::vector<SES_face*> faces = probes_[probe].faces;
+        SES_face& model = *faces.front();
+        for (const SES_face* face : faces) ses_.holes -= face->cycle_count - 1;
         for (std::size_t g = 0; g < groups.size(); ++g) {
-            SES_face* target = &face;
-            if (g > 0) {
+            SES_face* target = g < faces.size() ? faces[g] : nullptr;
+            if (target == nullptr) {
                 target = &new_ses_face(ses_, kReentrantFace);
-                target->rs_face = face.rs_face;
-                target->corners = face.corners;
-            } else {
-                face.edges.clear();
-                face.orientations.clear();
+                target->rs_face = model.rs_face;
+                target->corners = model.corners;
             }
+            target->edges.clear();
+            target->orientations.clear();
             std::uint8_t cycle = 0;
-            for (const auto& [begin, end] : groups[g]) {
-                for (int k = begin; k < end; ++k) {
-                    edges[k]->cycle = cycle;
-                    append_edge(*target, *edges[k], orientations[k]);
+            for (const auto& run : groups[g]) {
+                for (const FaceArc& arc : run) {
+                    arc.edge->cycle = cycle;
+                    append_edge(*target, *arc.edge, arc.orientation);
                 }
                 ++cycle;
             }
             target->cycle_count = cycle;
             ses_.holes += cycle - 1;
         }
+        for (std::size_t f = groups.size(); f < faces.size(); ++f) {
+            if (model.rs_face->reentrant_face == faces[f]) model.rs_face->reentrant_face = faces.front();
+            ses_.faces.erase(*faces[f]);
+            faces_removed_ = true;
+        }
     }
 
-    // 5: vertices no edge uses.
-    void remove_unused_vertices() {
-        std::set<const SES_vertex*> used;
-        for (const SES_edge& edge : ses_.edges) {
-            used.insert(edge.start);
-            used.insert(edge.end);
+    int mark_bad(const std::vector<int>& list) {
+        int count = 0;
+        for (const int probe : list)
+            for (SES_face* face : probes_[probe].faces)
+                if (face->bad == 0) {
+                    face->bad = 1;
+                    ++count;
+                }
+        return count;
+    }
+
+    // Drops the cluster's new arcs; returns the number of its probes' faces.
+    int drop_cluster(const std::vector<int>& list, const std::vector<std::vector<int>>& arcs_of_probe) {
+        std::unordered_set<int> dropped;
+        for (const int probe : list)
+            for (const int k : arcs_of_probe[probe]) dropped.insert(k);
+        for (const int k : dropped) {
+            NewArc& arc = new_arcs_[k];
+            --ses_.two_point_edge_count;
+            ses_.edges.erase(*arc.edge);
+            arc.edge = nullptr;
         }
-        std::vector<SES_vertex*> unused;
-        for (SES_vertex& vertex : ses_.vertices)
-            if (!used.contains(&vertex)) unused.push_back(&vertex);
-        for (SES_vertex* vertex : unused) {
-            if (vertex->kind == kSingularVertex) --ses_.singular_vertex_count;
+        std::vector<SES_vertex*> made;
+        vertices_->for_each_made([&](SES_vertex* vertex, int maker) {
+            if (std::binary_search(list.begin(), list.end(), maker)) made.push_back(vertex);
+        });
+        for (SES_vertex* vertex : made) {
+            vertices_->forget(vertex);
             ses_.vertices.erase(*vertex);
+            vertices_removed_ = true;
         }
+        int faces = 0;
+        for (const int probe : list) faces += static_cast<int>(probes_[probe].faces.size());
+        return faces;
+    }
+
+    void renumber_vertices() {
         int id = 0;
         for (SES_vertex& vertex : ses_.vertices) vertex.id = id++;
+    }
+
+    void renumber_faces() {
+        if (!faces_removed_) return;
+        int id = 0;
+        for (SES_face& face : ses_.faces) face.id = id++;
+        ses_.face_count = id;
     }
 
     SESContext& context_;
     SES_component& ses_;
     const double p_;
+    RS_component& component_;
     ProbeSpheres probes_;
-    std::map<VertexKey, SES_vertex*> vertices_;
-    std::map<std::array<long long, 3>, std::vector<SES_vertex*>> cells_;
-    std::set<SES_face*> changed_;
-    int problems_ = 0;
+    Clusters clusters_;
+    CutVertices* vertices_ = nullptr;
+    std::vector<NewArc> new_arcs_;
+    std::vector<std::pair<SES_edge*, int>> old_singular_;  // with the probe of its first face
+    std::unordered_set<const SES_edge*> kept_old_;
+    std::vector<int> touched_;
+    std::vector<int> unsupported_;
+    std::vector<std::uint8_t> applied_;
+    bool faces_removed_ = false;
+    bool vertices_removed_ = false;
 };
 
 }  // namespace
