@@ -91,17 +91,14 @@ void CutVertices::forget(const SES_vertex* vertex) {
 }
 
 // Kind 3, on the nearest sphere of the spheres of the probes that meet
-// there, with the normal towards their centres.
+// there, with the normal towards the first probe's centre (it lies on every
+// one of their spheres).
 SES_vertex& CutVertices::make(int a, int b, int c, const Vec3& x) {
-    Vec3 towards{};
-    int count = 0;
     int sphere = -1;
     double nearest = 0;
     for (const int probe : {a, b, c}) {
         if (probe < 0) continue;
         const ProbeSphere& sphere_of = probes_[probe];
-        towards += sphere_of.centre;
-        ++count;
         for (int slot = 0; slot < 3; ++slot) {
             const int s = sphere_of.rs_face->sphere(slot);
             const double d2 = squared_distance(x, context_.centre(s));
@@ -111,8 +108,7 @@ SES_vertex& CutVertices::make(int a, int b, int c, const Vec3& x) {
             }
         }
     }
-    SES_vertex& vertex =
-        new_ses_vertex(context_.ses, kIntersectionVertex, x, sphere, normalised(towards / count - x));
+    SES_vertex& vertex = new_ses_vertex(context_.ses, kIntersectionVertex, x, sphere, normalised(probes_[a].centre - x));
     vertex.geometric_angle = 1;
     remember(vertex);
     return vertex;
