@@ -18,6 +18,8 @@
 #include "surface/output/SurfaceFiles.h"
 #include "surface/tree/BHtree.h"
 #include "surface/triangulation/SphereTemplate.h"
+#include "surface/input/RadiusClasses.h"
+#include "surface/triangulation/Triangulate.h"
 #include "surface/triangulation/Volume.h"
 
 namespace {
@@ -224,5 +226,69 @@ BENCHMARK(BM_self_intersections_protein)
     ->Args({30, 0})
     ->Args({30, 1})
     ->Unit(benchmark::kMillisecond);
+// The triangulated surface as a default run computes it after the reduced
+// surface: the analytical surface of every component, its triangulation at
+// the density (first argument) and the numerical volume, every component
+// (cavities too); the counter
+// `triangles` is the mesh's size.
+void triangulated_surface(benchmark::State& state, const std::vector<surface_testing::TestSphere>& spheres) {
+    velmesh::RunState run = surface_testing::run_of(spheres, 1.5);
+    run.density = static_cast<float>(state.range(0));
+    run.sqrt_density = std::sqrt(run.density);
+    run.hdensity = 3;
+    run.sqrt_hdensity = std::sqrt(3.0f);
+    run.want_triangulation = {true, true, true};
+    run.all_components = true;
+    velmesh::reset_radius_classes(run);
+    for (auto& atom : run.atoms) atom.radius_class = static_cast<short>(velmesh::radius_class_of(run, atom.r));
+    velmesh::build_templates(run);
+    if (velmesh::compute_reduced_surface(run) != 1) state.SkipWithError("reduced surface failed");
+    long triangles = 0;
+    for (auto _ : state) {
+        velmesh::release_per_sphere_data(run);
+        velmesh::release_ses(run);
+        for (auto& component : run.rs_components) velmesh::compute_SES(run, component, run.probe_radius);
+        triangles = 0;
+        for (auto& ses : run.ses_components) {
+            velmesh::triangulate_component(run, ses);
+            triangles += run.triangulation.face_count();
+            velmesh::compute_volume(run.triangulation, ses.numerical_ses_volume, ses.numerical_ses_area);
+            run.triangulation.release();
+        }
+    }
+    state.counters["triangles"] = static_cast<double>(triangles);
+    state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(spheres.size()));
+}
+
+std::vector<surface_testing::TestSphere> fixture_spheres(const std::string& name) {
+    return surface_testing::read_spheres(std::string(ZELMAR_FIXTURES) + "/spheres/" + name);
+}
+
+// HIV-1 protease (1551 atoms) and heat-labile enterotoxin IIb (5469).
+void BM_triangulated_surface_1hpv(benchmark::State& state) {
+    static const auto spheres = fixture_spheres("1hpv.xyz");
+    triangulated_surface(state, spheres);
+}
+void BM_triangulated_surface_1tii(benchmark::State& state) {
+    static const auto spheres = fixture_spheres("1tii.xyz");
+    triangulated_surface(state, spheres);
+}
+// Four copies of 1tii, 100 apart: 21876 atoms.
+void BM_triangulated_surface_4x1tii(benchmark::State& state) {
+    static const auto spheres = [] {
+        const auto one = fixture_spheres("1tii.xyz");
+        std::vector<surface_testing::TestSphere> four;
+        for (int copy = 0; copy < 4; ++copy)
+            for (auto s : one) {
+                s.x += 100 * copy;
+                four.push_back(s);
+            }
+        return four;
+    }();
+    triangulated_surface(state, spheres);
+}
+BENCHMARK(BM_triangulated_surface_1hpv)->Arg(1)->Arg(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_triangulated_surface_1tii)->Arg(1)->Arg(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_triangulated_surface_4x1tii)->Arg(1)->Arg(3)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -4,24 +4,11 @@
 
 #include "dynamics/PDcalc.h"
 #include "dynamics/output/FileNamePattern.h"
+#include "dynamics/output/OutputPattern.h"
 #include "utils/Log.h"
 #include "utils/platform/Process.h"
 
 namespace {
-
-// The pattern of a species' or reaction's file: the text of `key` in its
-// section, or `default_format` over the name for a value beginning with
-// '*'. None for a missing key, and for a default that cannot be filled
-// (logged).
-std::optional<std::string> key_pattern(const Section* section, const char* key,
-                                       std::optional<std::string_view> default_format, std::string_view name) {
-    const char* value = section != nullptr ? section->GetString(key) : nullptr;
-    if (value == nullptr) return std::nullopt;
-    if (!default_format || value[0] != '*') return std::string(value);
-    file_names::Filled pattern = file_names::fill_default(*default_format, name);
-    if (!pattern.text) LOG_ERROR("%s", pattern.error.c_str());
-    return std::move(pattern.text);
-}
 
 const char* section_name(const Section* section) {
     const char* name = section != nullptr ? section->GetName("", -1) : nullptr;
@@ -45,7 +32,7 @@ std::optional<std::string> PDcalc::make_filename(std::string_view pattern,
 std::optional<std::string> PDcalc::make_prot_filename(const PROT_CLASS& species, const char* key,
                                                       std::optional<std::string_view> default_format,
                                                       std::optional<std::string_view> folder) const {
-    const auto pattern = key_pattern(species.section, key, default_format, species.name);
+    const auto pattern = output_pattern(species.section, key, default_format, species.name);
     if (!pattern) return std::nullopt;
     return make_filename(*pattern, folder);
 }
@@ -53,7 +40,7 @@ std::optional<std::string> PDcalc::make_prot_filename(const PROT_CLASS& species,
 std::optional<std::string> PDcalc::make_reaction_filename(const REACTION& reaction, const char* key,
                                                           std::optional<std::string_view> default_format,
                                                           std::optional<std::string_view> folder) const {
-    const auto pattern = key_pattern(reaction.section, key, default_format, section_name(reaction.section));
+    const auto pattern = output_pattern(reaction.section, key, default_format, section_name(reaction.section));
     if (!pattern) return std::nullopt;
     return make_filename(*pattern, folder);
 }

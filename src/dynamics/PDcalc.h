@@ -10,12 +10,13 @@
 //
 // The members are defined in the files of their area:
 //   PD_calc_create.cpp     constructor, destructor, random draws
-//   PD_calc_prepare.cpp    preparation (prepare and calculate stand in PDcalc.cpp until then)
+//   PD_calc_prepare.cpp    preparation, terminate and interrupt handlers
 //   PD_folders.cpp         output file names
 //   species/               structure and charge files, charges at pH, grids, shapes, set-up
 //   scene/                 compartments, placement, motion, collisions, electrostatic drift
 //   reactions/             reactions, dock points, residue contacts
-//   output/                trajectory, step loop output
+//   run/                   the experiments and the time step
+//   output/                trajectory, reaction logs, statistics, state saves
 //
 // Only the viewer touches an engine object from a second thread: it sets
 // `finish_flag` to stop a running calculation.
@@ -32,6 +33,7 @@
 
 #include "dynamics/PROFILE.h"
 #include "dynamics/reactions/ContactScratch.h"
+#include "dynamics/run/PairScan.h"
 #include "utils/File.h"
 #include "utils/config/Section.h"
 #include "utils/geometry/POINT3D.h"
@@ -57,6 +59,20 @@ public:
 
     // Runs this process's experiments.
     void calculate();
+
+    // ---- the run (run/) ---------------------------------------------------------
+
+    // One experiment: restored or placed, stepped, its outputs closed.
+    void run_experiment();
+    // Restores the experiment from its restart file ("Files.recover.exp_%d")
+    // or places the scene afresh at step 0; true for a restore.
+    bool restore_or_place();
+    // One time step of every instance in the scene, in array order.
+    void step_instances();
+    // The step of instance i within step_instances: pair tests against
+    // every other instance, then drift plus Brownian motion with collision
+    // handling, then the periodic wrap.
+    void instance_step(std::int32_t i);
 
     // Experiment numbering: this process runs experiment_index, then
     // experiment_index + experiment_stride, ... while the number is at most
@@ -149,8 +165,27 @@ public:
     void histogram_init(HISTOGRAM_SAVER* saver);
 
     // ---- output (output/) -----------------------------------------------------
+    // Progress line, reaction-log lines, histogram files and restart file;
+    // the final save's restart file stays on disk.
     void save_state(bool final);
     void trajectory_save();
+    // Opens the experiment's trajectory ("Files.trajectory" in vis_folder):
+    // anew for a fresh experiment; a restored one keeps the frames before
+    // its step and goes on after them.
+    void open_trajectory(bool restored);
+    // Opens every reaction's log: anew, or for a restored experiment to
+    // append to. A log that is empty gets the header. Readies the reactions'
+    // contact statistics.
+    void open_reaction_logs(bool restored);
+    // One line of the reaction's log: time, events and rate constant.
+    void write_reaction_log_line(REACTION& reaction);
+    // Readies the species pairs' statistics for the experiment: reset and
+    // named, or only named when restored (the counts come from the restart
+    // file).
+    void prepare_pair_statistics(bool restored);
+    void save_pair_statistics();
+    // Makes the experiment's file name of the histogram, keeping its counts.
+    void histogram_name(HISTOGRAM_SAVER* saver);
 
     // ---- fields -----------------------------------------------------------------
 
@@ -203,6 +238,11 @@ public:
     bool no_overwrite = true;     // passed to fopen_share for the output files
 
     ContactScratch contact_scratch;  // working storage of residues_in_range
+    // Working storage of eforce_prot: the grid cell of each charge of the
+    // moving species (-1 outside the grid's interior). Sized for the largest
+    // charge list by the preparation, so the step loop does not allocate.
+    mutable std::vector<std::int32_t> drift_cells;
+    PairScan pair_scan;  // working storage of the step's pair loop
 
     // ---- display hooks ------------------------------------------------------------
     // The viewer sets these to write its display files while species are

@@ -11,6 +11,12 @@ inline constexpr float kRadiusGrowth = 0.1f;
 // marked sphere by 0.1 (reporting it) and clears its mark.
 void enlarge_marked_radii(RunState& run);
 
+// Whether faces that fail to triangulate start another attempt: restarts
+// are on, also for the triangulation, and attempts are left.
+inline bool restart_follows_triangulation(const RunState& run) {
+    return run.restart && run.restart_on_triangulation && run.attempt < run.max_attempts;
+}
+
 // Frees the per-sphere data, the reduced surface, the triangulation tables
 // and the SES, and resets the spheres for a fresh reduced surface.
 void release_for_restart(RunState& run);

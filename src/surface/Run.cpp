@@ -159,16 +159,26 @@ private:
     }
 
     // Triangulates and writes every component; true when problems ask for
-    // another attempt from the solvent-excluded surface on.
+    // another attempt from the solvent-excluded surface on. A mesh with holes
+    // is never written: without a restart to mend it the run fails.
     bool triangulate_or_restart() {
+        const bool restart_follows = restart_follows_triangulation(run_);
         int problems = 0;
         for (SES_component& component : run_.ses_components) {
-            problems += stages_.triangulate(run_, component);
-            if (run_.output_given) write_surface_files(run_, run_.output_base, component, run_.no_header);
-            compute_volume(run_.triangulation, component.numerical_ses_volume, component.numerical_ses_area);
+            const int failed = stages_.triangulate(run_, component);
+            problems += failed;
+            if (failed > 0 && !restart_follows) {
+                print_out(" %d faces with PBR problems\n", failed);
+                print_out("    failed to triangulate component %d: the surface would have holes\n", component.number);
+                exit_run(1);
+            }
+            if (problems == 0) {
+                if (run_.output_given) write_surface_files(run_, run_.output_base, component, run_.no_header);
+                compute_volume(run_.triangulation, component.numerical_ses_volume, component.numerical_ses_area);
+            }
             run_.triangulation.release();
         }
-        if (problems <= 0 || run_.attempt >= run_.max_attempts || !run_.restart) return false;
+        if (problems <= 0) return false;
         print_out(" %d faces with PBR problems\n", problems);
         enlarge_marked_radii(run_);
         ++run_.attempt;

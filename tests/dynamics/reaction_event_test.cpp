@@ -139,21 +139,26 @@ TEST_F(ReactionEvent, StopCountFinishesTheExperiment) {
     }
 }
 
-// k = 6.022141793e26 · volume · events / (N0 · (N0 − events) · step · TimeStep),
-// in floating point also for populations whose N0² exceeds 32 bits.
+// The rate constant of the integrated second-order law over the populations
+// of the two reactants; no rate at step 0, where no time has passed.
 TEST_F(ReactionEvent, DockingLogCarriesTheRateConstant) {
     struct Case {
         std::int64_t step;
         double volume;
-        std::int32_t N0;
+        std::int32_t na;
+        std::int32_t nb;
         std::string line;
     };
     const std::vector<Case> cases = {
-        {100, 1e-24, 10, "message: Docking on step 100, n=1, k=6.691269e+10\n"},
-        {1000, 1e-21, 100000, "message: Docking on step 1000, n=1, k=6.022202e+04\n"},
-        {50, 1e-24, 1, "message: Docking on step 50, n=1, k=inf\n"},  // every reactant has reacted
-        {0, 1e-24, 10, "message: Docking on step 0, n=1, k=inf\n"},
-        {0, 0, 10, "message: Docking on step 0, n=1\n"},               // not a number
+        // Equal populations: 6.022141793e26 · V · n / (N · (N − n) · t).
+        {100, 1e-24, 10, 10, "message: Docking on step 100, n=1, k=6.691269e+10\n"},
+        {1000, 1e-21, 100000, 100000, "message: Docking on step 1000, n=1, k=6.022202e+04\n"},
+        // Different populations: F · V / ((nb − na) · t) · ln(na (nb − n) / (nb (na − n))).
+        {100, 1e-24, 10, 40, "message: Docking on step 100, n=1, k=1.606762e+10\n"},
+        {50, 1e-24, 1, 1, "message: Docking on step 50, n=1, k=inf\n"},  // every reactant has reacted
+        {50, 1e-24, 1, 3, "message: Docking on step 50, n=1, k=inf\n"},
+        {0, 1e-24, 10, 10, "message: Docking on step 0, n=1\n"},
+        {0, 0, 10, 10, "message: Docking on step 0, n=1\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
@@ -161,7 +166,9 @@ TEST_F(ReactionEvent, DockingLogCarriesTheRateConstant) {
         reaction().partner.assign(2, std::vector<std::int32_t>(2, -1));
         reaction().events = 0;
         reaction().volume = c.volume;
-        reaction().N0 = c.N0;
+        engine.model.species[0].N = c.na;
+        engine.model.species[1].N = c.nb;
+        reaction().N0 = std::min(c.na, c.nb);
         engine.step = c.step;
         std::string log;
         ASSERT_EQ(event(&log), 1);

@@ -40,6 +40,32 @@ Grids patchy(int n) {
     return g;
 }
 
+// Salt water with a slab of planes at permittivity 2 and a bar of 40 across a
+// few rows: rows uniform from end to end, of two factors, in runs of several
+// lengths between rows of mixed cells, and mixed rows whose uniform stretches
+// start and end anywhere along the row. One source in the slab, one outside.
+Grids slabs(int n) {
+    Grids g{n, std::vector<double>(static_cast<std::size_t>(n) * n * n, 80.0),
+            std::vector<double>(static_cast<std::size_t>(n) * n * n, 0.0)};
+    for (int i = 0; i < n; ++i)
+        for (int j = 0; j < n; ++j)
+            for (int k = 0; k < n; ++k) {
+                double& e = g.eps[static_cast<std::size_t>(lin(n, i, j, k))];
+                if (i >= n / 3 && i < n / 2) e = 2.0;
+                else if (j >= n / 2 && j < n / 2 + 3 && k > n / 5 && k < n - 3) e = 40.0;
+            }
+    auto inside = [n](int c) { return std::clamp(c, 1, n - 2); };
+    g.source[static_cast<std::size_t>(lin(n, inside(n / 3), inside(n / 4), inside(n / 2)))] = 9.5;
+    g.source[static_cast<std::size_t>(lin(n, inside(2 * n / 3), inside(n / 3), inside(n / 4 + 1)))] = -4.0;
+    return g;
+}
+
+struct GridMaker {
+    const char* name;
+    Grids (*make)(int n);
+};
+const GridMaker grid_makers[] = {{"patchy", patchy}, {"slabs", slabs}};
+
 // The formula written out cell by cell, with two buffers.
 std::vector<double> plain_sweeps(const Grids& g, int sweeps, double screening) {
     const int n = g.n;
@@ -75,39 +101,53 @@ TEST(Relaxation, ComputesTheSweepsOfTheFormula) {
         int sweeps;
         double screening;
     };
-    const Case cases[] = {{3, 1, 6.9}, {5, 2, 6.9}, {9, 7, 6.9}, {12, 30, 0.0}, {17, 41, 1.7}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "n " << c.n << ", sweeps " << c.sweeps);
-        const Grids g = patchy(c.n);
-        const std::vector<double> expected = plain_sweeps(g, c.sweeps, c.screening);
-        const Relaxation::Result result = Relaxation(g.eps, g.source, c.n, c.screening).run(c.sweeps, 1);
-        ASSERT_EQ(result.grid.size(), expected.size());
-        double largest = 0;
-        for (double v : expected) largest = std::max(largest, std::fabs(v));
-        ASSERT_GT(largest, 0.0);
-        for (std::size_t p = 0; p < expected.size(); ++p) ASSERT_NEAR(result.grid[p], expected[p], 1e-13 * largest) << p;
+    const Case cases[] = {{3, 1, 6.9}, {5, 2, 6.9}, {9, 7, 6.9}, {12, 30, 0.0}, {17, 41, 1.7}, {27, 12, 6.9}};
+    for (const GridMaker& maker : grid_makers) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(testing::Message() << maker.name << ", n " << c.n << ", sweeps " << c.sweeps);
+            const Grids g = maker.make(c.n);
+            const std::vector<double> expected = plain_sweeps(g, c.sweeps, c.screening);
+            const Relaxation::Result result = Relaxation(g.eps, g.source, c.n, c.screening).run(c.sweeps, 1);
+            ASSERT_EQ(result.grid.size(), expected.size());
+            double largest = 0;
+            for (double v : expected) largest = std::max(largest, std::fabs(v));
+            ASSERT_GT(largest, 0.0);
+            for (std::size_t p = 0; p < expected.size(); ++p)
+                ASSERT_NEAR(result.grid[p], expected[p], 1e-13 * largest) << p;
+        }
     }
 }
 
 TEST(Relaxation, SameBitsWhateverTheThreadsAndPipeline) {
     struct Case {
         unsigned threads;
-        int levels;
-        int tile_rows;
+        Relaxation::Pipeline pipeline;  // levels, tile rows, band rows, step planes, eight lanes
     };
-    const Case cases[] = {{1, 4, 3},  {2, 1, 2},  {3, 3, 2},   {3, 8, 5},  {4, 16, 7},
-                          {8, 8, 16}, {8, 2, 2},  {5, 64, 3},  {16, 5, 4}, {2, 9, 1000}};
-    for (const int sweeps : {1, 2, 5, 17}) {
-        for (const int n : {4, 13, 22}) {
-            const Grids g = patchy(n);
-            const Relaxation relaxation(g.eps, g.source, n, 6.9);
-            const std::vector<double> one = relaxation.run(sweeps, 1, {1, 1000}).grid;
-            for (const Case& c : cases) {
-                SCOPED_TRACE(testing::Message() << "n " << n << ", sweeps " << sweeps << ", threads " << c.threads
-                                                << ", levels " << c.levels << ", tile rows " << c.tile_rows);
-                const Relaxation::Result r = relaxation.run(sweeps, c.threads, {c.levels, c.tile_rows});
-                ASSERT_EQ(r.grid.size(), one.size());
-                EXPECT_EQ(std::memcmp(r.grid.data(), one.data(), one.size() * sizeof(double)), 0);
+    const Case cases[] = {{1, {1, 1000, 1000, 1, true}}, {1, {4, 3, 1, 2, true}},    {2, {1, 2, 2, 3, false}},
+                          {3, {3, 2, 1, 1, true}},       {3, {8, 5, 2, 2, false}},   {4, {16, 7, 3, 4, true}},
+                          {8, {8, 16, 4, 2, true}},      {8, {2, 2, 1000, 1, false}}, {5, {64, 3, 2, 5, true}},
+                          {16, {5, 4, 4, 2, true}},      {2, {9, 1000, 7, 3, true}},  {1, {16, 16, 4, 2, true}}};
+    // One sweep at a time over whole planes, one lane at a time.
+    const Relaxation::Pipeline plain{1, 1000, 1000, 1, false};
+    // Rows of 2, 8, 11, 20 and 25 interior cells: shorter than, as long as
+    // and longer than the eight lanes of the vector loop.
+    for (const GridMaker& maker : grid_makers) {
+        for (const int sweeps : {1, 2, 5, 17}) {
+            for (const int n : {4, 10, 13, 22, 27}) {
+                const Grids g = maker.make(n);
+                const Relaxation relaxation(g.eps, g.source, n, 6.9);
+                const std::vector<double> one = relaxation.run(sweeps, 1, plain).grid;
+                for (const Case& c : cases) {
+                    const Relaxation::Pipeline& p = c.pipeline;
+                    SCOPED_TRACE(testing::Message()
+                                 << maker.name << ", n " << n << ", sweeps " << sweeps << ", threads " << c.threads
+                                 << ", levels " << p.levels << ", tile rows " << p.tile_rows << ", band rows "
+                                 << p.band_rows << ", step planes " << p.step_planes << ", eight lanes "
+                                 << p.eight_lanes);
+                    const Relaxation::Result r = relaxation.run(sweeps, c.threads, p);
+                    ASSERT_EQ(r.grid.size(), one.size());
+                    EXPECT_EQ(std::memcmp(r.grid.data(), one.data(), one.size() * sizeof(double)), 0);
+                }
             }
         }
     }

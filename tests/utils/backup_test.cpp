@@ -241,20 +241,31 @@ TEST_F(Backup, TheFirstWriteAfterARestoreDeletesTheRestoredFile) {
     EXPECT_EQ(files_in(dir.path()).size(), 1u);
 }
 
-TEST_F(Backup, ANameThatExistsIsRefusedAndTheFirstFileStays) {
+// Two saves in the same minute at the same step meet on one name (a process's
+// two experiments ending alike): the second goes beside the first, and
+// neither state is lost.
+TEST_F(Backup, ASecondSaveOnATakenNameGoesBesideTheFirst) {
     backup_detail::set_clock(fixed_clock);
     State state;
     state.register_blocks();
     state.fill(1);
-    ASSERT_TRUE(backup::write(true, 5));
+    ASSERT_TRUE(backup::write(false, 5));
     const std::string first = only_file(dir);
     const std::string content = read_file(first);
     state.fill(2);
-    bool written = true;
-    const std::string log = logged_text([&] { written = backup::write(true, 5); });
-    EXPECT_FALSE(written);
-    EXPECT_EQ(log, "warning: file already exists: " + first + "\n");
+    bool written = false;
+    const std::string log = logged_text([&] { written = backup::write(false, 5); });
+    EXPECT_TRUE(written);
+    const std::string second = first.substr(0, first.size() - 7) + "_2.backup";
+    EXPECT_EQ(log, "warning: file already exists: " + first + "; the state is written to " + second + "\n");
     EXPECT_EQ(read_file(first), content);
+    ASSERT_TRUE(std::filesystem::exists(second));
+    state.fill(0);
+    backup::read(second.c_str());
+    State expected;
+    expected.fill(2);
+    EXPECT_TRUE(state == expected);
+    EXPECT_EQ(files_in(dir.path()).size(), 2u);
 }
 
 namespace {

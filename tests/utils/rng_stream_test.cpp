@@ -216,6 +216,30 @@ TEST_F(Random, EngineSeedIsTakenWholeOrRefused) {
     ASSERT_TRUE(RngStream::SetPackageSeed(package_seed.data()));
 }
 
+// Processes that share a seed take streams of it: stream r starts where the
+// r-th stream created after seeding the package would start, and stream 0 is
+// the seed itself. Stream and substream starts move with it, so a reset stays
+// within the process's own stream.
+TEST_F(Random, EngineSeedSelectsAStreamOfTheSeed) {
+    constexpr std::int64_t seed = 4711;
+    const auto u = static_cast<unsigned long>(seed);
+    const State copies = {u, u, u, u, u, u};
+    ASSERT_TRUE(RngStream::SetPackageSeed(copies.data()));
+    RngStream created[3];
+    for (int r = 0; r < 3; ++r) {
+        SCOPED_TRACE(r);
+        RngStream stream("ecuyer");
+        ASSERT_EQ(stream.SetEngineSeed(seed, r), "");
+        EXPECT_EQ(state_of(stream), state_of(created[r]));
+        const double first = stream.RandU01();
+        EXPECT_EQ(first, created[r].RandU01());
+        stream.RandU01();
+        stream.ResetStartStream();
+        EXPECT_EQ(stream.RandU01(), first);
+    }
+    ASSERT_TRUE(RngStream::SetPackageSeed(package_seed.data()));
+}
+
 TEST_F(Random, AntitheticAndIncreasedPrecisionDraws) {
     RngStream plain;
     RngStream anti;

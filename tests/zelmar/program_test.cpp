@@ -1,5 +1,5 @@
 // The built `zelmar` program run as a child process: help output, console
-// rules, log file names and a log held by another process.
+// rules, log file names, a log held by another process, and the example.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -153,4 +153,38 @@ TEST(Program, SecondRunAppendsToTheSameLog) {
     ASSERT_TRUE(both.starts_with(first));
     EXPECT_TRUE(std::regex_search(both.substr(first.size()), log_text::time_stamp()));
     EXPECT_TRUE(first.ends_with("\n\n\n"));
+}
+
+// The example of examples/protease, run as scripts/example runs it: it ends
+// when every protease is bound, with its reaction log, one structure dump per
+// binding, the trajectory and the final restart file.
+TEST(Program, ExampleRunsToItsLastBinding) {
+    TempDir dir;
+    fs::copy(ZELMAR_EXAMPLES "/protease", dir.path());
+    fs::create_directory(dir.path() / "out");
+    const auto run = zelmar(dir.path(), {"-s", "-c", "protease.cfg", "-l", "zelmar"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string log = normalised(read_file(dir.file("zelmar.log")));
+    EXPECT_NE(log.find("message: Calculation complete\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("message: Reaction binding, 8 events\n"), std::string::npos) << log;
+
+    std::vector<std::string> reaction_logs, dumps, restarts;
+    for (const auto& entry : fs::directory_iterator(dir.path() / "out")) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind("binding.1.", 0) == 0 && name.size() > 4 && name.substr(name.size() - 4) == ".log")
+            reaction_logs.push_back(entry.path().string());
+        if (name.rfind("binding.1.", 0) == 0 && name.substr(name.size() - 4) == ".pdb") dumps.push_back(name);
+        if (name.substr(name.size() - 7) == ".backup") restarts.push_back(name);
+    }
+    ASSERT_EQ(reaction_logs.size(), 1u);
+    const std::vector<std::string> lines = lines_of(read_file(reaction_logs[0]));
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(lines.front(), "t\tn\tk");
+    EXPECT_EQ(lines.back().substr(lines.back().find('\t')), "\t8\tinf");
+    EXPECT_EQ(dumps.size(), 8u);
+    EXPECT_EQ(restarts.size(), 1u);
+    const auto frame = 8 + 101 * (8 + 24);
+    const auto size = fs::file_size(dir.path() / "out" / "trajectory.bin");
+    EXPECT_GT(size, 2u * frame);
+    EXPECT_EQ(size % frame, 0u);
 }

@@ -26,6 +26,11 @@ bool fits_contact_statistics(const histogram& counts, const ContactOrder& order)
 void PDcalc::histogram_init(HISTOGRAM_SAVER* saver) {
     if (saver == nullptr) return;
     saver->reset();
+    histogram_name(saver);
+}
+
+void PDcalc::histogram_name(HISTOGRAM_SAVER* saver) {
+    if (saver == nullptr) return;
     saver->file_name = make_filename(saver->name_format, out_folder);
     if (!saver->file_name)
         LOG_ERROR("failed to make filename");

@@ -36,4 +36,7 @@ struct REACTION {
     std::int32_t events = 0;                  // events in the running experiment
     std::int64_t contacts = 0;                // dock-point contacts so far; numbers the structure dumps
     std::unique_ptr<HISTOGRAM_SAVER> contact_stats;  // residue contacts at contact time, or none
+    // Step of the last line in the log: a restored experiment goes on with
+    // a log that already holds the line of its restart step.
+    std::int64_t logged_step = -1;
 };

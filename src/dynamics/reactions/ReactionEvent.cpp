@@ -5,7 +5,7 @@
 
 #include "dynamics/PDcalc.h"
 #include "dynamics/output/FileNamePattern.h"
-#include "dynamics/reactions/RateConstant.h"
+#include "dynamics/reactions/IntegratedRateLaw.h"
 #include "dynamics/reactions/StructureDump.h"
 #include "utils/Log.h"
 #include "utils/fopen_s.h"
@@ -30,12 +30,13 @@ std::optional<std::string> dump_name(const PDcalc& engine, const REACTION& react
 }
 
 void log_docking(const PDcalc& engine, const REACTION& reaction) {
-    const double k = rate_constant(reaction.volume, reaction.events, reaction.N0,
-                                   static_cast<double>(engine.step) * engine.TimeStep);
+    const double t = static_cast<double>(engine.step) * engine.TimeStep;
+    // At step 0 no time has passed yet: there is no rate to give.
+    const double k = t > 0 ? integrated_rate_constant(reaction, t) : std::nan("");
     if (std::isnan(k))
-        LOG_MESSAGE("Docking on step %ld, n=%d", static_cast<long>(engine.step), reaction.events);
+        LOG_MESSAGE("Docking on step %lld, n=%d", static_cast<long long>(engine.step), reaction.events);
     else
-        LOG_MESSAGE("Docking on step %ld, n=%d, k=%e", static_cast<long>(engine.step), reaction.events, k);
+        LOG_MESSAGE("Docking on step %lld, n=%d, k=%e", static_cast<long long>(engine.step), reaction.events, k);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Collision detection of an instance against the walls of its compartment
 // and against the other instances of the scene: radius filters first, then
 // the configured narrow stages.
+#include <cmath>
 #include <cstddef>
 
 #include "dynamics/PDcalc.h"
@@ -61,6 +62,27 @@ int PDcalc::collision3D(PROT* p) {
     // The pair test, with what depends on p alone taken out of the loop.
     const CLASS_PAIR* pairs_of_p = model.pairs.data() + p->species;
     const auto species_n = static_cast<std::size_t>(model.species_n);
+    if (pair_scan.live) {
+        // Within the time step the other centres are mirrored: their
+        // distances come in one pass, the same as getDistance2's.
+        pair_scan.distances(*p, active_n, c);
+        const double* d2s = pair_scan.d2.data();
+        const std::int32_t* kinds = pair_scan.species.data();
+        for (std::int32_t k = 0; k < active_n; ++k) {
+            const auto index = static_cast<std::size_t>(k);
+            const CLASS_PAIR& pair = pairs_of_p[(static_cast<std::size_t>(kinds[index]) + 1) * species_n];
+            double d2 = d2s[index];
+            if (!(d2 <= pair.outer2)) {
+                if (!std::isnan(d2)) continue;
+                d2 = pair_scan.exact(*p, k, c);
+                if (d2 > pair.outer2) continue;
+            }
+            PROT* q = &prots[index];
+            if (q == p) continue;
+            if (narrow_collision(*this, p, q, d2, pair) != 0) return k + 1;
+        }
+        return 0;
+    }
     for (std::int32_t k = 0; k < active_n; ++k) {
         PROT* q = &prots[static_cast<std::size_t>(k)];
         const CLASS_PAIR& pair = pairs_of_p[(static_cast<std::size_t>(q->species) + 1) * species_n];

@@ -36,21 +36,38 @@ void PDcalc::eforce_prot(POINT3D& d, POINT3D& w, const PROT& p, const PROT& q) c
     const double grid_step = h;
     const double impulse_per_charge = TimeStep * signed_elementary_charge;
 
+    // The grid cells of the charges come first, each cell's load started at
+    // once: the cells of one protein lie far apart in a grid of many
+    // megabytes, and waiting for them one after another would dominate the
+    // step. The sums then run over the charges in their order, as before.
+    const std::size_t charges = moving.charges.size();
+    if (drift_cells.size() < charges) drift_cells.resize(charges);
+    std::int32_t* cells = drift_cells.data();
+    for (std::size_t c = 0; c < charges; ++c) {
+        const ATOM& charge = moving.charges[c];
+        const POINT3D in_source = POINT3D{charge.x, charge.y, charge.z}.fromInternal(p).toInternal(q, compartment);
+        int i, j, k;
+        if (interior_cell(in_source.x, grid_step, n, i) && interior_cell(in_source.y, grid_step, n, j) &&
+            interior_cell(in_source.z, grid_step, n, k)) {
+            cells[c] = lin(n, i, j, k);
+            __builtin_prefetch(field + cells[c]);
+        } else {
+            cells[c] = -1;
+        }
+    }
+
     // The force impulse (N·s) and the torque impulse r × F summed over the
     // charges, in p's body frame; kept in locals so that the loop stores
     // nothing.
     POINT3D impulse{0.0, 0.0, 0.0};
     POINT3D torque{0.0, 0.0, 0.0};
     bool acted = false;
-    for (const ATOM& charge : moving.charges) {
+    for (std::size_t c = 0; c < charges; ++c) {
+        if (cells[c] < 0) continue;
+        const ATOM& charge = moving.charges[c];
         const POINT3D r{charge.x, charge.y, charge.z};
-        const POINT3D in_source = r.fromInternal(p).toInternal(q, compartment);
-        int i, j, k;
-        if (!interior_cell(in_source.x, grid_step, n, i) || !interior_cell(in_source.y, grid_step, n, j) ||
-            !interior_cell(in_source.z, grid_step, n, k))
-            continue;
         // Nearest cell, no interpolation; the gradient is kept in q's frame.
-        const POINT3D gradient = field[lin(n, i, j, k)].fromInternalRotateOnly(q).toInternalRotateOnly(p);
+        const POINT3D gradient = field[cells[c]].fromInternalRotateOnly(q).toInternalRotateOnly(p);
         const POINT3D F = gradient * (impulse_per_charge * charge.q);
         impulse += F;
         torque += POINT3D{r.y * F.z - r.z * F.y, r.z * F.x - r.x * F.z, r.x * F.y - r.y * F.x};

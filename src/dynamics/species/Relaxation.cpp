@@ -4,10 +4,13 @@
 #include <atomic>
 #include <barrier>
 #include <cmath>
+#include <cstring>
+#include <map>
 #include <system_error>
 #include <thread>
 
 #include "dynamics/species/GridIndex.h"
+#include "utils/platform/Memory.h"
 
 namespace {
 
@@ -19,100 +22,162 @@ double denominator(double e, const double (&neighbours)[6], double screening) {
     return d + (e != 2.0 ? screening : 0.0);
 }
 
-// The hot loop: one stretch of uniform cells along k.
-inline void uniform_span(const double* __restrict c, double* __restrict o, std::ptrdiff_t plane, std::ptrdiff_t row,
-                         int begin, int end, double factor) {
-    const double* __restrict xm = c - plane;
-    const double* __restrict xp = c + plane;
-    const double* __restrict ym = c - row;
-    const double* __restrict yp = c + row;
-    for (int k = begin; k < end; ++k)
-        o[k] = (((((xm[k] + xp[k]) + ym[k]) + yp[k]) + c[k - 1]) + c[k + 1]) * factor;
-}
+constexpr std::ptrdiff_t line_cells = 8;  // doubles in a 64-byte cache line
 
 }  // namespace
 
 Relaxation::Relaxation(std::span<const double> eps, std::span<const double> source, int n, double screening)
     : n_(n) {
-    if (n < 3) {
-        row_spans_.assign(1, 0);
-        return;
-    }
+    // Rows reach from k = −7 to at least n − 1, in whole cache lines.
+    layout_.row = (static_cast<std::ptrdiff_t>(n) + 7 + line_cells - 1) / line_cells * line_cells;
+    layout_.plane = static_cast<std::ptrdiff_t>(n) * layout_.row;
+    if (n < 3) return;
     const int inner = n - 2;
-    row_spans_.reserve(static_cast<std::size_t>(inner) * inner + 1);
-    auto at = [&](int i, int j, int k) { return eps[static_cast<std::size_t>(lin(n, i, j, k))]; };
+    rows_.reserve(static_cast<std::size_t>(inner) * inner);
+    std::map<double, std::uint32_t> factor_index;
     for (int i = 1; i <= inner; ++i)
         for (int j = 1; j <= inner; ++j) {
-            row_spans_.push_back(static_cast<std::uint32_t>(spans_.size()));
             const std::size_t first_span = spans_.size();
-            for (int k = 1; k <= inner; ++k) {
-                const double e = at(i, j, k);
-                const double neighbours[6] = {at(i - 1, j, k), at(i + 1, j, k), at(i, j - 1, k),
-                                              at(i, j + 1, k), at(i, j, k - 1), at(i, j, k + 1)};
-                const double d = denominator(e, neighbours, screening);
-                const double s = source[static_cast<std::size_t>(lin(n, i, j, k))];
-                const bool alike = std::all_of(std::begin(neighbours), std::end(neighbours),
-                                               [e](double e_q) { return e_q == e; });
-                if (alike && s == 0.0) {
-                    const double factor = (2.0 * e) / d;
-                    if (spans_.size() > first_span && spans_.back().general == uniform &&
-                        spans_.back().end == k && spans_.back().factor == factor) {
-                        ++spans_.back().end;
-                    } else {
-                        spans_.push_back(Span{k, k + 1, uniform, factor});
-                    }
-                    continue;
-                }
-                General g{};
-                for (int q = 0; q < 6; ++q) g.weight[q] = e + neighbours[q];
-                g.twice_source = 2.0 * s;
-                g.denominator = d;
-                if (spans_.size() > first_span && spans_.back().general != uniform && spans_.back().end == k) {
-                    ++spans_.back().end;
-                } else {
-                    spans_.push_back(Span{k, k + 1, static_cast<std::uint32_t>(general_.size()), 0.0});
-                }
-                general_.push_back(g);
+            classify_row(eps, source, screening, i, j);
+            if (spans_.size() == first_span + 1 && spans_.back().general == uniform) {
+                const auto [at, added] =
+                    factor_index.try_emplace(spans_.back().factor, static_cast<std::uint32_t>(factors_.size()));
+                if (added) factors_.push_back(spans_.back().factor);
+                spans_.pop_back();
+                rows_.push_back(uniform_row | at->second);
+            } else {
+                rows_.push_back(static_cast<std::uint32_t>(first_span));
             }
         }
-    row_spans_.push_back(static_cast<std::uint32_t>(spans_.size()));
 }
 
-// The rows j_begin..j_end-1 of plane i. Compiled for several instruction
-// sets; without contraction into fused multiply-adds every version rounds
-// alike, so the choice does not change the result.
-#if defined(__x86_64__) && !defined(__clang__)
-__attribute__((target_clones("avx2", "default")))
-#endif
-void Relaxation::sweep_rows(const double* in, double* out, int i, int j_begin, int j_end) const {
+// Appends the spans of row (i, j) to spans_ and its general cells to general_.
+void Relaxation::classify_row(std::span<const double> eps, std::span<const double> source, double screening, int i,
+                              int j) {
     const int n = n_;
-    const std::ptrdiff_t plane = static_cast<std::ptrdiff_t>(n) * n;
-    const std::ptrdiff_t row = n;
-    const std::uint32_t* row_spans = row_spans_.data();
-    const Span* spans = spans_.data();
-    for (int j = j_begin; j < j_end; ++j) {
-        const std::size_t r = static_cast<std::size_t>(i - 1) * static_cast<std::size_t>(n - 2) +
-                              static_cast<std::size_t>(j - 1);
-        const std::ptrdiff_t base = static_cast<std::ptrdiff_t>(lin(n, i, j, 0));
-        const double* c = in + base;
-        double* o = out + base;
-        for (std::uint32_t s = row_spans[r]; s < row_spans[r + 1]; ++s) {
-            const Span& span = spans[s];
-            if (span.general == uniform) {
-                uniform_span(c, o, plane, row, span.begin, span.end, span.factor);
-                continue;
-            }
-            const General* g = &general_[span.general];
-            for (int k = span.begin; k < span.end; ++k, ++g) {
-                double sum = g->twice_source;
-                sum += g->weight[0] * c[k - plane];
-                sum += g->weight[1] * c[k + plane];
-                sum += g->weight[2] * c[k - row];
-                sum += g->weight[3] * c[k + row];
-                sum += g->weight[4] * c[k - 1];
-                sum += g->weight[5] * c[k + 1];
-                o[k] = sum / g->denominator;
-            }
+    auto at = [&](int i_, int j_, int k_) { return eps[static_cast<std::size_t>(lin(n, i_, j_, k_))]; };
+    const std::size_t first_span = spans_.size();
+    for (int k = 1; k <= n - 2; ++k) {
+        const double e = at(i, j, k);
+        const double neighbours[6] = {at(i - 1, j, k), at(i + 1, j, k), at(i, j - 1, k),
+                                      at(i, j + 1, k), at(i, j, k - 1), at(i, j, k + 1)};
+        const double d = denominator(e, neighbours, screening);
+        const double s = source[static_cast<std::size_t>(lin(n, i, j, k))];
+        const bool alike =
+            std::all_of(std::begin(neighbours), std::end(neighbours), [e](double e_q) { return e_q == e; });
+        const bool extends = spans_.size() > first_span && spans_.back().end == k;
+        if (alike && s == 0.0) {
+            const double factor = (2.0 * e) / d;
+            if (extends && spans_.back().general == uniform && spans_.back().factor == factor)
+                ++spans_.back().end;
+            else
+                spans_.push_back(Span{k, k + 1, uniform, factor});
+            continue;
+        }
+        General g{};
+        for (int q = 0; q < 6; ++q) g.weight[q] = e + neighbours[q];
+        g.twice_source = 2.0 * s;
+        g.denominator = d;
+        if (extends && spans_.back().general != uniform)
+            ++spans_.back().end;
+        else
+            spans_.push_back(Span{k, k + 1, static_cast<std::uint32_t>(general_.size()), 0.0});
+        general_.push_back(g);
+    }
+}
+
+// The cells of a general span; `c` and `o` point at cell k = 0 of its row.
+void Relaxation::general_cells(const double* c, double* o, const Span& span) const {
+    const std::ptrdiff_t plane = layout_.plane, row = layout_.row;
+    const General* g = &general_[span.general];
+    for (int k = span.begin; k < span.end; ++k, ++g) {
+        double sum = g->twice_source;
+        sum += g->weight[0] * c[k - plane];
+        sum += g->weight[1] * c[k + plane];
+        sum += g->weight[2] * c[k - row];
+        sum += g->weight[3] * c[k + row];
+        sum += g->weight[4] * c[k - 1];
+        sum += g->weight[5] * c[k + 1];
+        o[k] = sum / g->denominator;
+    }
+}
+
+// The rows j_begin..j_end−1 of plane i: runs of rows uniform with one factor
+// at once, the other rows span by span.
+void Relaxation::sweep_rows(const double* in, double* out, int i, int j_begin, int j_end, bool eight_lanes) const {
+    const int n = n_;
+    // The kinds of the rows of plane i, from row j = 1 on.
+    const std::uint32_t* kinds = rows_.data() + static_cast<std::size_t>(i - 1) * static_cast<std::size_t>(n - 2);
+    for (int j = j_begin; j < j_end;) {
+        const std::ptrdiff_t base = position(i, j, 0);
+        const std::uint32_t kind = kinds[j - 1];
+        if (kind & uniform_row) {
+            int run = 1;
+            while (j + run < j_end && kinds[j + run - 1] == kind) ++run;
+            uniform_rows(in + base, out + base, layout_, 1, run, 1, n - 1, factors_[kind & ~uniform_row], eight_lanes);
+            j += run;
+            continue;
+        }
+        for (const Span* span = &spans_[kind];; ++span) {
+            if (span->general == uniform)
+                uniform_rows(in + base, out + base, layout_, 1, 1, span->begin, span->end, span->factor, eight_lanes);
+            else
+                general_cells(in + base, out + base, *span);
+            if (span->end == n - 1) break;
+        }
+        ++j;
+    }
+}
+
+// The rows j_begin..j_end−1 of planes i and i + 1: runs of rows uniform with
+// one factor in both planes two planes at a time, the others plane by plane.
+void Relaxation::sweep_plane_pair(const double* in, double* out, int i, int j_begin, int j_end,
+                                  bool eight_lanes) const {
+    const int n = n_;
+    const std::uint32_t* first = rows_.data() + static_cast<std::size_t>(i - 1) * static_cast<std::size_t>(n - 2);
+    const std::uint32_t* second = first + (n - 2);
+    auto together = [&](int j) { return (first[j - 1] & uniform_row) && first[j - 1] == second[j - 1]; };
+    for (int j = j_begin; j < j_end;) {
+        const bool pair = together(j);
+        int run = 1;
+        while (j + run < j_end && together(j + run) == pair && (!pair || first[j + run - 1] == first[j - 1])) ++run;
+        if (pair) {
+            const std::ptrdiff_t base = position(i, j, 0);
+            uniform_rows(in + base, out + base, layout_, 2, run, 1, n - 1, factors_[first[j - 1] & ~uniform_row],
+                         eight_lanes);
+        } else {
+            sweep_rows(in, out, i, j, j + run, eight_lanes);
+            sweep_rows(in, out, i + 1, j, j + run, eight_lanes);
+        }
+        j += run;
+    }
+}
+
+// Step t of the tile whose rows start at `top`: band after band of the
+// tile's rows, each band through every sweep in flight in order, so that a
+// sweep finds the rows the sweep before has just written in the nearest
+// cache. A band depends only on the bands before it, like the tiles.
+void Relaxation::tile_step(double* a, double* b, int first, int in_flight, int t, int top,
+                           const Pipeline& pipeline) const {
+    const int n = n_;
+    const int tile_end = top + pipeline.tile_rows;
+    for (int band = top; band < tile_end; band += pipeline.band_rows) {
+        const int band_end = std::min(band + pipeline.band_rows, tile_end);
+        for (int m = 0; m < in_flight; ++m) {
+            const int j_begin = std::max(1, band - m);
+            const int j_end = std::min(n - 1, band_end - m);
+            // Sweep first + m does planes (counted from 0) from t·step_planes − m on.
+            const int from = std::max(0, t * pipeline.step_planes - m);
+            const int to = std::min(n - 2, (t + 1) * pipeline.step_planes - m);
+            if (from >= to || j_begin >= j_end) continue;
+            // Sweep s reads B and writes A when s is even.
+            const bool even = (first + m) % 2 == 0;
+            const double* in = even ? b : a;
+            double* out = even ? a : b;
+            int plane = from;
+            for (; plane + 2 <= to; plane += 2)
+                sweep_plane_pair(in, out, plane + 1, j_begin, j_end, pipeline.eight_lanes);
+            if (plane < to) sweep_rows(in, out, plane + 1, j_begin, j_end, pipeline.eight_lanes);
         }
     }
 }
@@ -131,26 +196,18 @@ bool Relaxation::sweep_all(double* a, double* b, int sweeps, unsigned workers, P
     auto work = [&](unsigned worker) {
         for (int first = 0; first < sweeps; first += levels) {
             const int in_flight = std::min(levels, sweeps - first);
-            const int steps = inner + 2 * (in_flight - 1);
+            const int steps = (inner + in_flight - 1 + pipeline.step_planes - 1) / pipeline.step_planes;
             for (int tile = static_cast<int>(worker); tile < tiles; tile += static_cast<int>(workers)) {
                 const int top = 1 + tile * rows;
                 std::atomic<int>* before = tile > 0 ? &steps_done[static_cast<std::size_t>(tile - 1)] : nullptr;
                 std::atomic<int>& mine = steps_done[static_cast<std::size_t>(tile)];
                 for (int t = 0; t < steps; ++t) {
                     if (before != nullptr) {
-                        for (int done = before->load(std::memory_order_acquire); done < t;
+                        for (int done = before->load(std::memory_order_acquire); done <= t;
                              done = before->load(std::memory_order_acquire))
                             before->wait(done, std::memory_order_acquire);
                     }
-                    for (int m = 0; m < in_flight; ++m) {
-                        const int plane = t - 2 * m;
-                        const int j_begin = std::max(1, top - m);
-                        const int j_end = std::min(n - 1, top + rows - m);
-                        if (plane < 0 || plane >= inner || j_begin >= j_end) continue;
-                        // Sweep s reads B and writes A when s is even.
-                        const bool even = (first + m) % 2 == 0;
-                        sweep_rows(even ? b : a, even ? a : b, plane + 1, j_begin, j_end);
-                    }
+                    tile_step(a, b, first, in_flight, t, top, pipeline);
                     mine.store(t + 1, std::memory_order_release);
                     mine.notify_all();
                 }
@@ -185,31 +242,63 @@ bool Relaxation::sweep_all(double* a, double* b, int sweeps, unsigned workers, P
     return true;
 }
 
+std::vector<double> Relaxation::work_grid() const {
+    const std::size_t cells = static_cast<std::size_t>(n_) * static_cast<std::size_t>(layout_.plane) + line_cells;
+    std::vector<double> grid;
+    grid.reserve(cells);
+    // Before the first write, which is when the system picks the pages.
+    platform::advise_large_pages(grid.data(), cells * sizeof(double));
+    grid.resize(cells, 0.0);
+    return grid;
+}
+
+double* Relaxation::origin(std::vector<double>& grid) {
+    const auto misalignment = reinterpret_cast<std::uintptr_t>(grid.data()) / sizeof(double) % line_cells;
+    return grid.data() + (misalignment == 0 ? 0 : line_cells - static_cast<std::ptrdiff_t>(misalignment));
+}
+
 Relaxation::Result Relaxation::run(int sweeps, unsigned threads, Pipeline pipeline) const {
     const int n = n_;
     const std::size_t cells = n > 0 ? static_cast<std::size_t>(n) * n * n : 0;
-    std::vector<double> a(cells, 0.0), b(cells, 0.0);
     Result result;
     if (n < 3 || sweeps <= 0) {
-        result.grid = std::move(a);
+        result.grid.assign(cells, 0.0);
         return result;
     }
     pipeline.levels = std::clamp(pipeline.levels, 1, sweeps);
     // A tile's rows must reach past the slant of one sweep to the next: at
     // least two, so that a tile depends on the tile before it alone.
     pipeline.tile_rows = std::max(pipeline.tile_rows, 2);
+    pipeline.band_rows = std::max(pipeline.band_rows, 1);
+    pipeline.step_planes = std::max(pipeline.step_planes, 1);
     const int tiles = (n - 2 + pipeline.levels - 1 + pipeline.tile_rows - 1) / pipeline.tile_rows;
     const unsigned workers = std::clamp(threads, 1u, static_cast<unsigned>(tiles));
-    if (!sweep_all(a.data(), b.data(), sweeps, workers, pipeline)) sweep_all(a.data(), b.data(), sweeps, 1, pipeline);
+    std::vector<double> a = work_grid(), b = work_grid();
+    double* const a_origin = origin(a);
+    double* const b_origin = origin(b);
+    if (!sweep_all(a_origin, b_origin, sweeps, workers, pipeline)) sweep_all(a_origin, b_origin, sweeps, 1, pipeline);
 
     std::vector<double>& last = sweeps % 2 == 1 ? a : b;
-    const std::vector<double>& previous = sweeps % 2 == 1 ? b : a;
+    const double* const last_origin = sweeps % 2 == 1 ? a_origin : b_origin;
+    const double* const previous_origin = sweeps % 2 == 1 ? b_origin : a_origin;
+    // The change of the last sweep, and the grid back in the plain layout,
+    // in place and in one pass: every row moves towards the front, onto
+    // cells already moved or left behind, once its change is taken.
     double largest = 0.0, change = 0.0;
-    for (std::size_t c = 0; c < cells; ++c) {
-        largest = std::max(largest, std::fabs(last[c]));
-        change = std::max(change, std::fabs(last[c] - previous[c]));
-    }
+    for (int i = 0; i < n; ++i)
+        for (int j = 0; j < n; ++j) {
+            const double* now = last_origin + position(i, j, 0);
+            if (i > 0 && i < n - 1 && j > 0 && j < n - 1) {
+                const double* before = previous_origin + position(i, j, 0);
+                for (int k = 1; k < n - 1; ++k) {
+                    largest = std::max(largest, std::fabs(now[k]));
+                    change = std::max(change, std::fabs(now[k] - before[k]));
+                }
+            }
+            std::memmove(last.data() + lin(n, i, j, 0), now, static_cast<std::size_t>(n) * sizeof(double));
+        }
     result.relative_change = largest > 0.0 ? change / largest : 0.0;
+    last.resize(cells);
     result.grid = std::move(last);
     return result;
 }

@@ -15,32 +15,49 @@
 // How the sweeps are done fast without changing what they compute:
 // - Most cells lie in uniform surroundings (the cell and its six neighbours
 //   of one permittivity, no source). There the formula is
-//   (Σ_q φ_q)·(2e / (12e + screening)): five additions and one product.
-//   Every other cell keeps the full formula, with its weights precomputed.
-//   The two forms agree to rounding.
+//   (Σ_q φ_q)·(2e / (12e + screening)): five additions and one product
+//   (RelaxationRows.h). Every other cell keeps the full formula, with its
+//   weights precomputed. The two forms agree to rounding. The rows are
+//   classified once: most are uniform from end to end and go to the inner
+//   loop many rows at a time; the others are cut into spans of one kind.
+// - The sweeps work on grids of their own, with rows padded to whole cache
+//   lines and backed by large memory pages where the system allows; the
+//   result is moved back into the plain layout at the end.
 // - Several consecutive sweeps are in flight at once (`levels`), so that a
 //   cell is brought into the cache once for all of them. Sweep m + 1 works
-//   two planes (i) and one row (j) behind sweep m: the grid is cut into
+//   one plane (i) and one row (j) behind sweep m: the grid is cut into
 //   tiles of `tile_rows` rows, slanted by one row per sweep, and each tile
-//   is passed through plane by plane ("steps"), all its sweeps at once.
-//   Within a tile no step reads a plane or row that another sweep of the
-//   same step writes; tile t + 1 may run a step once tile t has finished
-//   the one before it, and the next group of sweeps starts once every tile
-//   is done. With these rules every cell is computed from exactly the
-//   values a plain sweep after sweep would use.
+//   is passed through `step_planes` planes at a time ("steps"), all its
+//   sweeps at once, each sweep `step_planes` planes further in each step.
+//   A step takes the tile in bands of `band_rows` rows, each band through
+//   the sweeps in order, so that sweep m + 1 reads the rows sweep m has just
+//   written while they are still in the nearest cache; the tile's rows
+//   decide what stays in the next cache from one step to the next. Two
+//   planes of a band go through the inner loop together where both are
+//   uniform with one factor, so that the rows between them are loaded once
+//   for both. Tile b + 1 may run a step once tile b has finished that step
+//   (likewise the bands of a tile), and the next group of sweeps starts
+//   once every tile is done. With these rules every cell is computed from
+//   exactly the values a plain sweep after sweep would use.
 // - Threads take the tiles in turn and wait only for the tile before.
 // Every cell's value is computed by the same operations in the same order
-// whatever the number of threads, the tiles or the number of sweeps in
-// flight, so the result is bit-identical for any of them.
+// whatever the number of threads, the tiles, the number of sweeps in flight
+// or the instruction set, so the result is bit-identical for any of them.
 #include <cstddef>
 #include <cstdint>
 #include <span>
 #include <vector>
 
-// How the sweeps are shared out (see above); neither changes the result.
+#include "dynamics/species/RelaxationRows.h"
+
+// How the sweeps are shared out and run (see above); none of these changes
+// the result.
 struct RelaxationPipeline {
-    int levels = 8;      // sweeps in flight at once
-    int tile_rows = 16;  // rows of a tile (at least 2)
+    int levels = 16;           // sweeps in flight at once
+    int tile_rows = 16;        // rows of a tile (at least 2)
+    int band_rows = 4;         // rows of a tile each sweep does at a time (at least 1)
+    int step_planes = 2;       // planes each sweep does in a step (at least 1)
+    bool eight_lanes = true;   // the eight-lane inner loop where the processor has it
 };
 
 class Relaxation {
@@ -64,7 +81,8 @@ public:
     std::size_t general_cells() const { return general_.size(); }
 
 private:
-    // A stretch of cells along k in one row with one kind of update.
+    // A stretch of cells along k in a row of mixed cells, with one kind of
+    // update.
     struct Span {
         std::int32_t begin;    // first k
         std::int32_t end;      // one past the last k
@@ -81,13 +99,32 @@ private:
         double denominator;
     };
 
-    void sweep_rows(const double* in, double* out, int i, int j_begin, int j_end) const;
+    // Where cell (i, j, k) lies in the grids of the sweeps (RelaxationRows.h).
+    std::ptrdiff_t position(int i, int j, int k) const {
+        return (static_cast<std::ptrdiff_t>(i) * n_ + j) * layout_.row + k + 7;
+    }
+    // A zero grid in the layout of the sweeps, and where its cell (0, 0, −7)
+    // lies in it (the start of a cache line).
+    std::vector<double> work_grid() const;
+    static double* origin(std::vector<double>& grid);
+
+    void classify_row(std::span<const double> eps, std::span<const double> source, double screening, int i, int j);
+    void tile_step(double* a, double* b, int first, int in_flight, int t, int top, const Pipeline& pipeline) const;
+    void sweep_plane_pair(const double* in, double* out, int i, int j_begin, int j_end, bool eight_lanes) const;
+    void sweep_rows(const double* in, double* out, int i, int j_begin, int j_end, bool eight_lanes) const;
+    void general_cells(const double* c, double* o, const Span& span) const;
     // All sweeps on `workers` threads (the caller's among them); false when
     // the threads could not be started (nothing was computed then).
     bool sweep_all(double* a, double* b, int sweeps, unsigned workers, Pipeline pipeline) const;
 
     int n_;
-    std::vector<std::uint32_t> row_spans_;  // per interior row (i−1)·(n−2) + (j−1): first span; one more at the end
+    RowLayout layout_;
+    // Per interior row (i−1)·(n−2) + (j−1): uniform_row with the index of its
+    // factor in factors_ for a row uniform from end to end with one factor;
+    // else the index of its first span in spans_ (its spans end at k = n−1).
+    static constexpr std::uint32_t uniform_row = 0x80000000u;
+    std::vector<std::uint32_t> rows_;
+    std::vector<double> factors_;
     std::vector<Span> spans_;
     std::vector<General> general_;
 };

@@ -1,14 +1,23 @@
 #include "surface/triangulation/Triangulate.h"
 
-#include <cmath>
 #include <stdexcept>
+#include <string>
 
 #include "surface/Console.h"
+#include "surface/Restart.h"
 #include "surface/tree/Geometry.h"
+#include "surface/triangulation/ArcSampling.h"
+#include "surface/triangulation/MeshGenus.h"
+#include "surface/triangulation/SphericalFaces.h"
+#include "surface/triangulation/ToricGrid.h"
 
 namespace velmesh {
 
 namespace {
+
+bool is_lone_sphere(const SES_component& component) {
+    return component.face_count == 1 && component.faces.first()->type == kContactFace && component.edges.empty();
+}
 
 // A lone sphere is its template scaled to the sphere: triangles as contact
 // faces with face number 0, points with face number 1.
@@ -28,12 +37,28 @@ void triangulate_lone_sphere(RunState& run, const SES_face& face) {
     tables.next_vertex += sphere_template.point_count();
 }
 
+// The SES vertices open the table, each at its own id.
+void copy_ses_vertices(RunState& run, const SES_component& component) {
+    int index = 0;
+    for (const SES_vertex& v : component.vertices) {
+        if (v.id != index++)
+            throw std::logic_error("triangulate_component: vertex ids of component " +
+                                   std::to_string(component.number) + " are not dense");
+        run.triangulation.add_vertex({v.position.x, v.position.y, v.position.z},
+                                     {v.normals[0], v.normals[1], v.normals[2]}, v.sphere, 0);
+    }
+}
+
+int triangulate_faces_of_type(RunState& run, SES_component& component, short type) {
+    int failed = 0;
+    for (SES_face& face : component.faces)
+        if (face.type == type && !triangulate_spherical_face(run, face)) ++failed;
+    return failed;
+}
+
 void check_genus(RunState& run, SES_component& component) {
-    const TriangulationTables& tables = run.triangulation;
-    const double vertices = tables.vertex_count() - tables.unused_vertices;
-    const double faces = tables.face_count();
-    const double edges = std::trunc(1.5 * faces);
-    component.triangulated_genus = genus(component.shells, vertices, edges, faces);
+    const MeshCounts counts = count_mesh(run.triangulation);
+    component.triangulated_genus = genus(component.shells, counts.vertices, counts.edges, counts.faces);
     if (component.triangulated_genus != component.analytical_genus)
         print_out("WARNING: Genus mismatch (ana = %.1f, tri = %.1f )\n", component.analytical_genus,
                   component.triangulated_genus);
@@ -45,15 +70,32 @@ int triangulate_component(RunState& run, SES_component& component) {
     TriangulationTables& tables = run.triangulation;
     tables.allocate();
     tables.next_vertex = component.vertices.count();
-    if (component.face_count == 1 && component.faces.first()->type == kContactFace && component.edges.empty()) {
+    if (is_lone_sphere(component)) {
         triangulate_lone_sphere(run, *component.faces.first());
-    } else {
-        throw std::logic_error(
-            "triangulate_component: only lone spheres can be triangulated yet; -surface ases gives the analytical "
-            "surface");
+        check_genus(run, component);
+        return 0;
     }
+    copy_ses_vertices(run, component);
+    for (SES_face& face : component.faces)
+        if (face.type == kToricFace || face.type == kFullTorusFace || face.type == kSingularTorusHalfFace)
+            triangulate_toric_face(run, face, run.want_triangulation[2]);
+    sample_remaining_arcs(run, component);
+    tables.last_type2_vertex = tables.next_vertex - 1;
+
+    int failed = 0;
+    if (run.want_triangulation[0]) {
+        failed += triangulate_faces_of_type(run, component, kReentrantFace);
+        // The rest would be thrown away by the restart.
+        if (failed > 0 && restart_follows_triangulation(run)) {
+            tables.problem_count = failed;
+            return failed;
+        }
+    }
+    tables.last_type3_vertex = tables.next_vertex - 1;
+    if (run.want_triangulation[1]) failed += triangulate_faces_of_type(run, component, kContactFace);
+    tables.problem_count = failed;
     check_genus(run, component);
-    return 0;
+    return failed;
 }
 
 }  // namespace velmesh

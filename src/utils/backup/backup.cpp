@@ -33,7 +33,6 @@ bool write_bytes(const void* data, std::uint64_t size, std::FILE* file) {
     return write_function.load()(data, size, file) == size;
 }
 
-bool file_exists(const std::string& name) { return ::access(name.c_str(), F_OK) == 0; }
 
 const char* reason(int error) { return error != 0 ? std::strerror(error) : "incomplete write"; }
 
@@ -91,32 +90,51 @@ bool backup::write_file(const std::string& name) {
     return close_checked(std::move(file));
 }
 
+namespace {
+
+// Names carry the minute and the step, so two saves can meet on one name (two
+// experiments of a process ending in the same minute at the same step). The
+// later save then goes beside the first under "<name>_2.backup", "_3", ...
+// rather than being lost.
+constexpr int max_copies = 100;
+
+std::string copy_name(const std::string& name, int copy) {
+    if (copy == 1) return name;
+    const std::string extension = ".backup";
+    return name.substr(0, name.size() - extension.size()) + "_" + std::to_string(copy) + extension;
+}
+
+}  // namespace
+
 bool backup::write(bool remember, long step) {
-    const std::string name = file_name(step);
-    if (file_exists(name)) {
-        LOG_WARNING("file already exists: %s", name.c_str());
-        return false;
-    }
-    const std::string temporary = name + ".tmp";
+    const std::string base = file_name(step);
+    const std::string temporary = base + ".tmp";
     if (!write_file(temporary)) {
         const int error = errno;
         std::remove(temporary.c_str());
-        report_failed_write(name, error);
+        report_failed_write(base, error);
         return false;
     }
-    switch (platform::rename_no_replace(temporary, name)) {
-        case platform::RenameResult::renamed: break;
-        case platform::RenameResult::exists:
-            std::remove(temporary.c_str());
-            LOG_WARNING("file already exists: %s", name.c_str());
-            return false;
-        case platform::RenameResult::failed: {
-            const int error = errno;
-            std::remove(temporary.c_str());
-            report_failed_write(name, error);
-            return false;
+    std::string name;
+    for (int copy = 1; name.empty() && copy <= max_copies; ++copy) {
+        const std::string candidate = copy_name(base, copy);
+        switch (platform::rename_no_replace(temporary, candidate)) {
+            case platform::RenameResult::renamed: name = candidate; break;
+            case platform::RenameResult::exists: break;
+            case platform::RenameResult::failed: {
+                const int error = errno;
+                std::remove(temporary.c_str());
+                report_failed_write(base, error);
+                return false;
+            }
         }
     }
+    if (name.empty()) {
+        std::remove(temporary.c_str());
+        LOG_WARNING("file already exists: %s", base.c_str());
+        return false;
+    }
+    if (name != base) LOG_WARNING("file already exists: %s; the state is written to %s", base.c_str(), name.c_str());
     platform::sync_parent_folder(name);
 
     if (!prev_backup_fname.empty() && prev_backup_fname != name && std::remove(prev_backup_fname.c_str()) != 0 &&

@@ -145,3 +145,12 @@ void sync_parent_folder(const std::string& path) {
 }
 
 }  // namespace platform
+
+namespace platform {
+
+bool truncate_file(std::FILE* file, unsigned long long size) {
+    if (std::fflush(file) != 0) return false;
+    return ::ftruncate(::fileno(file), static_cast<off_t>(size)) == 0;
+}
+
+}  // namespace platform

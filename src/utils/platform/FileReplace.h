@@ -1,5 +1,6 @@
 #pragma once
 // Putting a completely written file in place under its final name.
+#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -41,5 +42,13 @@ bool sync_descriptor(int fd);
 // Forces the folder entry of `path` to the storage device, so that a rename
 // survives a crash of the machine. Best effort: failures are ignored.
 void sync_parent_folder(const std::string& path);
+
+}  // namespace platform
+
+namespace platform {
+
+// Cuts the open file to its first `size` bytes (the stream is flushed
+// first); false when that fails.
+bool truncate_file(std::FILE* file, unsigned long long size);
 
 }  // namespace platform

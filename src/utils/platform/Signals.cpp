@@ -15,3 +15,16 @@ bool install_interrupt_handlers(SignalHandler handler) {
 }
 
 }  // namespace platform
+
+#include <cstring>
+
+#include <unistd.h>
+
+namespace platform {
+
+void signal_safe_error(const char* text) {
+    const ssize_t ignored = ::write(STDERR_FILENO, text, std::strlen(text));
+    static_cast<void>(ignored);
+}
+
+}  // namespace platform

@@ -11,3 +11,11 @@ using SignalHandler = void (*)(int signal);
 bool install_interrupt_handlers(SignalHandler handler);
 
 }  // namespace platform
+
+namespace platform {
+
+// Writes `text` to standard error with the one call a signal handler may
+// make; nothing is reported when it fails.
+void signal_safe_error(const char* text);
+
+}  // namespace platform

@@ -124,13 +124,19 @@ bool RngStream::SetSeed(const unsigned long seed[6]) {
     return true;
 }
 
-std::string RngStream::SetEngineSeed(std::int64_t seed) {
+std::string RngStream::SetEngineSeed(std::int64_t seed, int stream) {
     unsigned long copies[6];
     for (unsigned long& copy : copies) copy = static_cast<unsigned long>(seed);
     std::string problem = SeedError(copies);
     if (!problem.empty()) return problem;
     SetPackageSeed(copies);
     SetSeed(copies);
+    if (stream > 0) {
+        for (int s = 0; s < stream; ++s) AdvanceState(127, 0);
+        unsigned long start[6];
+        GetState(start);
+        SetSeed(start);
+    }
     return {};
 }
 

@@ -30,12 +30,15 @@ public:
     bool SetSeed(const unsigned long seed[6]);
 
     // Seeds the package and then this stream with six copies of `seed`, as
-    // the engine seeds its one stream. A seed the generator cannot take (0,
+    // the engine seeds its one stream, and moves this stream on to the start
+    // of stream number `stream` of that seed (each 2^127 values after the
+    // one before), so that processes sharing a seed draw from independent
+    // streams. A seed the generator cannot take (0,
     // negative, or 4294944443 and above) changes nothing and prints nothing:
     // the reason (as SeedError gives it) is returned for the caller to report,
     // so that a run never goes on with a stream other than the configured
     // one. Empty on success.
-    std::string SetEngineSeed(std::int64_t seed);
+    std::string SetEngineSeed(std::int64_t seed, int stream = 0);
 
     // Why `seed` cannot seed the generator ("Seed[3] >= 4294944443, Seed is
     // not set.", "First 3 seeds = 0.", "Last 3 seeds = 0."), empty when it

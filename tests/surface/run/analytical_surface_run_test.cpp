@@ -12,6 +12,7 @@
 
 #include "support/TempDir.h"
 #include "surface/support/SphereSets.h"
+#include "surface/support/MeshChecker.h"
 #include "surface/support/VelmeshRun.h"
 
 using surface_testing::parse_report;
@@ -108,7 +109,7 @@ TEST(AnalyticalSurfaceRun, AreaFileColumnsAddUpToEachComponent) {
     }
 }
 
-TEST(AnalyticalSurfaceRun, TheTriangulatedSurfaceOfMoreThanLoneSpheresIsRefused) {
+TEST(AnalyticalSurfaceRun, TheTriangulatedSurfaceFollowsTheAnalyticalOne) {
     TempDir dir;
     write_file(dir.file("s.xyz"), "0 0 0 1.5\n5.99 0 0 1.5\n");
     // The analytical surface: a free torus between the two.
@@ -118,16 +119,20 @@ TEST(AnalyticalSurfaceRun, TheTriangulatedSurfaceOfMoreThanLoneSpheresIsRefused)
     ASSERT_EQ(report.areas.size(), 1u);
     EXPECT_GT(report.areas[0].toric, 0);
 
-    // Triangulated (the default): the areas come, then the refusal, and no
-    // mesh is written.
-    const auto result = run_capture({"-if", dir.file("s.xyz"), "-of", dir.file("m")});
-    EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(parse_report(result.out).areas.size(), 1u);
-    EXPECT_EQ(result.err,
-              "    Couldn't find first face trying -all option\n"
-              "velmesh: triangulate_component: only lone spheres can be triangulated yet; -surface ases gives the "
-              "analytical surface\n");
-    EXPECT_FALSE(std::filesystem::exists(dir.file("m.vert")));
+    // Triangulated (the default): the same areas, then a closed mesh whose
+    // area comes close to the analytical one.
+    const auto result = run_capture({"-if", dir.file("s.xyz"), "-of", dir.file("m"), "-de", "4"});
+    ASSERT_EQ(result.status, 0) << result.out << result.err;
+    const auto triangulated = parse_report(result.out);
+    ASSERT_EQ(triangulated.areas.size(), 1u);
+    EXPECT_EQ(triangulated.areas[0].ses, report.areas[0].ses);
+    ASSERT_EQ(triangulated.volumes.size(), 1u);
+    EXPECT_NEAR(triangulated.volumes[0].area, report.areas[0].ses, 0.05 * report.areas[0].ses);
+    surface_testing::MeshCheckOptions options;
+    options.spheres = {{0, 0, 0, 1.5}, {5.99, 0, 0, 1.5}};
+    options.printed_volume = triangulated.volumes[0].volume;
+    const auto check = surface_testing::check_mesh_files(dir.file("m.vert"), dir.file("m.face"), options);
+    EXPECT_TRUE(check.ok()) << check.report();
 }
 
 }  // namespace

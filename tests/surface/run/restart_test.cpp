@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -189,14 +190,26 @@ TEST(Restart, TriangulationProblemsGoBackToTheSurface) {
     EXPECT_EQ(occurrences(o.out, "NUMERICAL VOLUMES AND AREA\n"), 1);
 }
 
-TEST(Restart, TriangulationProblemsNeedTheRestartSwitch) {
-    FlakyStages stages;
-    stages.triangulation_failures = 1;
-    TempDir dir;
-    const Outcome o = run_with(stages, {"-no_rest"}, dir);
-    EXPECT_EQ(o.status, 0);
-    EXPECT_EQ(stages.triangulation_calls, 1);
-    EXPECT_EQ(o.out.find("PBR"), std::string::npos);
+// Without a restart to mend them, faces that could not be triangulated
+// leave holes: the run fails and writes no mesh of that component.
+TEST(Restart, TriangulationProblemsWithoutARestartFailTheRun) {
+    for (const std::vector<std::string>& switches :
+         {std::vector<std::string>{"-no_rest"}, std::vector<std::string>{"-no_rest_on"}}) {
+        SCOPED_TRACE(switches[0]);
+        FlakyStages stages;
+        stages.triangulation_failures = 1;
+        TempDir dir;
+        const Outcome o = run_with(stages, switches, dir);
+        EXPECT_EQ(o.status, 1);
+        EXPECT_EQ(stages.triangulation_calls, 1);
+        EXPECT_NE(o.out.find(" 3 faces with PBR problems\n"
+                             "    failed to triangulate component 0: the surface would have holes\n"),
+                  std::string::npos)
+            << o.out;
+        EXPECT_EQ(o.out.find("terminated normally"), std::string::npos);
+        EXPECT_FALSE(std::filesystem::exists(dir.file("m.vert")));
+        EXPECT_FALSE(std::filesystem::exists(dir.file("m.face")));
+    }
 }
 
 TEST(Restart, AllStagesShareFiveAttempts) {
@@ -206,12 +219,14 @@ TEST(Restart, AllStagesShareFiveAttempts) {
     stages.triangulation_failures = 10;
     TempDir dir;
     const Outcome o = run_with(stages, {}, dir);
-    EXPECT_EQ(o.status, 0) << o.out;
-    // Attempts 1-3 in the reduced surface, 4 for the surface, 5 for the triangulation.
+    // Attempts 1-3 in the reduced surface, 4 for the surface, 5 for the
+    // triangulation, which still fails: the run ends with an error.
+    EXPECT_EQ(o.status, 1) << o.out;
     EXPECT_EQ(stages.attempts_seen, (std::vector<short>{1, 2, 3, 4, 5}));
     EXPECT_EQ(stages.triangulation_calls, 2);
     EXPECT_NE(o.out.find("Failed during triangulation, try again 5\n"), std::string::npos);
-    EXPECT_NE(o.out.find("VELMESH terminated normally\n"), std::string::npos);
+    EXPECT_NE(o.out.find("failed to triangulate component 0"), std::string::npos);
+    EXPECT_EQ(o.out.find("VELMESH terminated normally\n"), std::string::npos);
 }
 
 }  // namespace

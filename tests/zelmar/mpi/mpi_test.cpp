@@ -46,8 +46,8 @@ std::vector<std::string> files_in(const fs::path& folder) {
 TEST(MpiJob, SharedFolderLogsPerRankAndEndsWhenProcessZeroFails) {
     TempDir dir;
     const std::string root = fs::canonical(dir.path()).string();
-    // The engine cannot prepare yet, so process 0 fails while the others wait
-    // at their barrier: the job must end instead of hanging.
+    // There is no configuration, so process 0 fails while the others wait at
+    // their barrier: the job must end instead of hanging.
     const auto run = mpiexec3(dir.path(), zelmar, {"-l", "run", "-m"});
     EXPECT_EQ(run.status, 1) << run.err;
     const std::string first = normalised(read_file(dir.file("run.0.log")));
@@ -111,4 +111,75 @@ TEST(MpiJob, SharedFolderProcessesPrepareAfterProcessZero) {
         EXPECT_TRUE(contains(log, "message: process 0 had prepared: yes\n")) << log;
         EXPECT_TRUE(contains(log, "message: calculating\n")) << log;
     }
+}
+
+// A small simulation of the peptide: `settings` go into "Calculation".
+std::string peptide_run(const std::string& settings) {
+    return std::string(R"(
+        Files { in_folder = ")") + ZELMAR_FIXTURES + R"(/proteins/"  no_overwrite = 0 }
+        Calculation { calc_kin = 1  NT = 20  save_interval = 10  h = 3  N = 5  interaction = 0  )" + settings + R"( }
+        Physics { A = 20 }
+        Compartments { box { halfsize = [60, 60, 60] } }
+        Species { pept { pdb = "pept.pdb"  compartment = "box"  N = 6  ellipsoid = "*"  spheres = "*" } }
+    )";
+}
+
+// The final restart files (step 20) below `folder`.
+std::vector<std::string> final_states(const TempDir& dir) {
+    std::vector<std::string> finals;
+    for (const std::string& name : files_in(dir.path()))
+        if (name.find("_(20).backup") != std::string::npos) finals.push_back(read_file(dir.file(name)));
+    return finals;
+}
+
+// A whole simulation in one shared folder: process 0 prepares first and
+// writes the caches, which the others then read; experiments 1 to 4 are
+// split by rank; every process draws from the stream of its rank, so no two
+// experiments end alike.
+TEST(MpiJob, SharedFolderSplitsTheExperiments) {
+    TempDir dir;
+    write_file(dir.file("run.cfg"), peptide_run("EXP_NUM = 4  random_seed = 99"));
+    const auto run = mpiexec3(dir.path(), zelmar, {"-l", "run", "-m", "-c", "run.cfg"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::vector<std::vector<std::string>> experiments = {{"1", "4"}, {"2"}, {"3"}};
+    for (int rank = 0; rank < 3; ++rank) {
+        SCOPED_TRACE(rank);
+        const std::string log = normalised(read_file(dir.file("run." + std::to_string(rank) + ".log")));
+        for (const std::string& e : experiments[static_cast<std::size_t>(rank)])
+            EXPECT_TRUE(contains(log, "message: Calculation " + e + " of 4\n")) << log;
+        EXPECT_EQ(contains(log, "rotation matrix written to ./pept.ellipsoid"), rank == 0) << log;
+        EXPECT_EQ(contains(log, "reading rotation matrix from ./pept.ellipsoid"), rank > 0) << log;
+        EXPECT_EQ(contains(log, "writing ./pept.spheres"), rank == 0) << log;
+        const std::string seed = rank == 0 ? "message: random seed: 99\n"
+                                           : "message: random seed: 99, stream " + std::to_string(rank) + "\n";
+        EXPECT_TRUE(contains(log, seed)) << log;
+    }
+    // The final restart files differ between processes. (Process 0's second
+    // experiment ends in the same minute at the same step as its first, so
+    // its restart file has the same name and is not written.)
+    const std::vector<std::string> finals = final_states(dir);
+    ASSERT_GE(finals.size(), 3u);
+    for (std::size_t a = 0; a < finals.size(); ++a)
+        for (std::size_t b = 0; b < a; ++b) EXPECT_NE(finals[a], finals[b]) << a << " " << b;
+}
+
+// Processes alone in their rank folders with a seed from the clock start in
+// the same second, yet each draws from the stream of its rank in the job.
+TEST(MpiJob, RankFoldersWithAClockSeedDrawDifferently) {
+    TempDir dir;
+    for (const char* rank : {"0", "1", "2"}) {
+        fs::create_directory(dir.path() / rank);
+        write_file(dir.file(std::string(rank) + "/run.cfg"), peptide_run(""));
+    }
+    const auto run = mpiexec3(dir.path(), zelmar, {"-m", "-l", "run", "run.cfg"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    for (const char* rank : {"1", "2"}) {
+        const std::string log = normalised(read_file(dir.file(std::string(rank) + "/run.log")));
+        EXPECT_TRUE(contains(log, std::string(", stream ") + rank + "\n")) << log;
+    }
+    const std::vector<std::string> finals = final_states(dir);
+    ASSERT_EQ(finals.size(), 3u);
+    EXPECT_NE(finals[0], finals[1]);
+    EXPECT_NE(finals[0], finals[2]);
+    EXPECT_NE(finals[1], finals[2]);
 }

@@ -1,0 +1,216 @@
+// The triangulated surface of shapes and clusters: every mesh velmesh writes
+// is closed, consistently wound outwards, of the genus of its analytical
+// surface, on its spheres and probes, and encloses the volume it prints.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <array>
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "support/TempDir.h"
+#include "surface/support/MeshChecker.h"
+#include "surface/support/SESChecker.h"
+#include "surface/support/SphereSets.h"
+#include "surface/support/VelmeshRun.h"
+
+using surface_testing::MeshCheckOptions;
+using surface_testing::parse_report;
+using surface_testing::run_capture;
+using surface_testing::TestSphere;
+using testing_support::TempDir;
+using testing_support::write_file;
+
+namespace {
+
+struct Shape {
+    std::string name;
+    std::vector<TestSphere> spheres;
+    double probe;
+};
+
+std::string text(double value) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.9g", value);
+    return buffer;
+}
+
+std::string sphere_file(const std::vector<TestSphere>& spheres) {
+    std::string lines;
+    for (const TestSphere& s : spheres)
+        lines += text(s.x) + " " + text(s.y) + " " + text(s.z) + " " + text(s.r) + " " + std::to_string(s.flags) + "\n";
+    return lines;
+}
+
+// The genus of each component of the analytical surface, computed apart.
+std::vector<int> analytical_genera(const Shape& shape) {
+    velmesh::RunState run = surface_testing::run_of(shape.spheres, shape.probe);
+    surface_testing::CapturedConsole console;
+    surface_testing::compute_analytical_surface(run);
+    std::vector<int> genera;
+    for (const auto& c : run.ses_components) genera.push_back(static_cast<int>(std::lround(c.analytical_genus)));
+    return genera;
+}
+
+std::string mesh_name(const std::string& base, int component) {
+    return component == 0 ? base : base + "_" + std::to_string(component);
+}
+
+struct MeshRun {
+    surface_testing::RunResult result;
+    std::vector<surface_testing::MeshCheck> checks;  // per component
+    surface_testing::Report report;
+};
+
+MeshRun run_and_check(const Shape& shape, double density, const TempDir& dir) {
+    MeshRun run;
+    write_file(dir.file("s.xyz"), sphere_file(shape.spheres));
+    run.result = run_capture({"-if", dir.file("s.xyz"), "-of", dir.file("m"), "-probe_radius", text(shape.probe),
+                              "-de", text(density)});
+    run.report = parse_report(run.result.out);
+    const std::vector<int> genera = analytical_genera(shape);
+    for (std::size_t c = 0; c < run.report.volumes.size(); ++c) {
+        MeshCheckOptions options;
+        for (const TestSphere& s : shape.spheres) options.spheres.push_back({s.x, s.y, s.z, s.r});
+        options.probe_radius = shape.probe;
+        options.printed_volume = run.report.volumes[c].volume;
+        if (c < genera.size()) options.genus = {genera[c]};
+        const std::string base = dir.file(mesh_name("m", static_cast<int>(c)));
+        run.checks.push_back(surface_testing::check_mesh_files(base + ".vert", base + ".face", options));
+    }
+    return run;
+}
+
+std::vector<Shape> closed_form_shapes() {
+    const double c60 = 0.5, s60 = std::sqrt(3.0) / 2;
+    const auto triangle = [](double r, double s) {
+        std::vector<TestSphere> spheres;
+        const double rho = s / std::sqrt(3.0);
+        for (int k = 0; k < 3; ++k)
+            spheres.push_back({rho * std::cos(2.0944 * k), rho * std::sin(2.0944 * k), 0, r});
+        return spheres;
+    };
+    return {
+        {"two touching spheres, regular torus", {{0, 0, 0, 2}, {4, 0, 0, 2}}, 1.5},
+        {"two overlapping spheres, regular torus", {{0, 0, 0, 2}, {3, 0, 0, 1.6}}, 1.5},
+        {"two spheres apart, singular torus", {{0, 0, 0, 1.5}, {5.5, 0, 0, 1.5}}, 1.5},
+        {"two unequal spheres apart, singular torus", {{0, 0, 0, 1.2}, {6.5, 0, 0, 1.9}}, 2},
+        {"a sphere between two free tori", {{0, 0, 0, 5}, {6, 0, 0, 1}, {6 * c60, 6 * s60, 0, 1}}, 1.5},
+        {"three spheres", triangle(1.5, 3.5), 1.5},
+        {"three spheres, narrow gaps", triangle(1.5, 3.05), 1.5},
+        {"tetrahedron", surface_testing::tetrahedron(3.0, 1.6), 1.5},
+        {"cube corners", surface_testing::cube_corners(3.2, 1.5), 1.5},
+        {"thick ring", surface_testing::thick_ring(12, 6, 1.4, 1.6, 0.2), 1.5},
+    };
+}
+
+TEST(TriangulatedSurface, ShapesGiveClosedMeshesOfTheirGenus) {
+    for (const Shape& shape : closed_form_shapes()) {
+        for (const double density : {1.0, 3.0}) {
+            SCOPED_TRACE(shape.name + " density " + text(density));
+            TempDir dir;
+            const MeshRun run = run_and_check(shape, density, dir);
+            ASSERT_EQ(run.result.status, 0) << run.result.out << run.result.err;
+            EXPECT_EQ(run.result.out.find("Genus mismatch"), std::string::npos) << run.result.out;
+            ASSERT_FALSE(run.checks.empty()) << run.result.out;
+            for (const auto& check : run.checks) EXPECT_TRUE(check.ok()) << check.report();
+        }
+    }
+}
+
+TEST(TriangulatedSurface, ClustersWithSmallProbesGiveClosedMeshes) {
+    for (const unsigned seed : {1u, 2u, 3u, 4u})
+        for (const double probe : {0.5, 0.8, 1.0}) {
+            const Shape shape{"cluster " + std::to_string(seed) + " probe " + text(probe),
+                              surface_testing::random_cluster(60, seed), probe};
+            SCOPED_TRACE(shape.name);
+            TempDir dir;
+            const MeshRun run = run_and_check(shape, 1.0, dir);
+            ASSERT_EQ(run.result.status, 0) << run.result.out << run.result.err;
+            EXPECT_EQ(run.result.out.find("Genus mismatch"), std::string::npos) << run.result.out;
+            ASSERT_FALSE(run.checks.empty());
+            for (const auto& check : run.checks) EXPECT_TRUE(check.ok()) << check.report();
+        }
+}
+
+}  // namespace
+
+namespace {
+
+// The volume inside the solvent-excluded surface of two spheres on the x
+// axis, a solid of revolution: its radius at x is the larger of the two
+// spheres' and, between the two contact circles, that of the torus' inner
+// side (R - sqrt(p^2 - (x - a)^2), a the torus centre, R its radius, none
+// where that is negative); the volume is the integral of pi radius^2.
+double two_sphere_volume(const TestSphere& s1, const TestSphere& s2, double p) {
+    const double d = s2.x - s1.x, e1 = s1.r + p, e2 = s2.r + p;
+    const double a = (d * d + e1 * e1 - e2 * e2) / (2 * d);
+    const double big = std::sqrt(e1 * e1 - a * a);
+    const double x1 = s1.x + a * s1.r / e1, x2 = s1.x + a + (d - a) * (1 - s2.r / e2);
+    const auto radius = [&](double x) {
+        double r = 0;
+        for (const TestSphere& s : {s1, s2})
+            if (std::fabs(x - s.x) < s.r) r = std::max(r, std::sqrt(s.r * s.r - (x - s.x) * (x - s.x)));
+        if (x > x1 && x < x2) r = std::max(r, big - std::sqrt(std::max(0.0, p * p - (x - s1.x - a) * (x - s1.x - a))));
+        return r;
+    };
+    const double from = s1.x - s1.r, to = s2.x + s2.r;
+    const int steps = 200000;
+    const double h = (to - from) / steps;
+    double sum = 0;
+    for (int k = 0; k < steps; ++k) {
+        const double r = radius(from + (k + 0.5) * h);
+        sum += 3.14159265358979 * r * r * h;
+    }
+    return sum;
+}
+
+TEST(TriangulatedSurface, AreaAndVolumeConvergeAsTheDensityGrows) {
+    const auto shapes = closed_form_shapes();
+    for (const std::string name : {"two overlapping spheres, regular torus", "two spheres apart, singular torus",
+                                   "three spheres", "tetrahedron"}) {
+        const Shape* shape = nullptr;
+        for (const Shape& s : shapes)
+            if (s.name == name) shape = &s;
+        ASSERT_NE(shape, nullptr);
+        SCOPED_TRACE(name);
+        const bool pair = shape->spheres.size() == 2;
+        const double volume = pair ? two_sphere_volume(shape->spheres[0], shape->spheres[1], shape->probe) : 0;
+        double last_area_error = 1, last_volume_error = 1;
+        for (const double density : {1.0, 4.0, 16.0}) {
+            TempDir dir;
+            const MeshRun run = run_and_check(*shape, density, dir);
+            ASSERT_EQ(run.result.status, 0) << run.result.out;
+            ASSERT_EQ(run.report.volumes.size(), 1u);
+            for (const auto& check : run.checks) EXPECT_TRUE(check.ok()) << check.report();
+            const double area_error = std::fabs(1 - run.report.volumes[0].area / run.report.areas[0].ses);
+            const double volume_error = pair ? std::fabs(1 - run.report.volumes[0].volume / volume) : 0;
+            EXPECT_LT(area_error, last_area_error) << density;
+            if (pair) {
+                EXPECT_LT(volume_error, std::max(last_volume_error, 0.005)) << density;
+            }
+            last_area_error = area_error;
+            last_volume_error = volume_error;
+        }
+        EXPECT_LT(last_area_error, 0.01);
+        EXPECT_LT(last_volume_error, 0.02);
+    }
+}
+
+// 1tii has probes that overlap across twin faces, which the mesh cannot
+// close until the self-intersections are removed.
+TEST(TriangulatedSurface, ProteinsGiveClosedMeshes) {
+    for (const std::string name : {"1hpv.xyz"}) {
+        SCOPED_TRACE(name);
+        const Shape shape{name, surface_testing::read_spheres(std::string(ZELMAR_FIXTURES) + "/spheres/" + name), 1.5};
+        TempDir dir;
+        const MeshRun run = run_and_check(shape, 1.0, dir);
+        ASSERT_EQ(run.result.status, 0) << run.result.out;
+        ASSERT_EQ(run.checks.size(), 1u);
+        EXPECT_TRUE(run.checks[0].ok()) << run.checks[0].report() << run.result.out;
+    }
+}
+
+}  // namespace
