@@ -9,6 +9,7 @@
 #include <cmath>
 #include <vector>
 
+#include "surface/support/ExcludedRegion.h"
 #include "surface/support/SESChecker.h"
 #include "surface/support/SphereSets.h"
 #include "surface/support/VelmeshRun.h"
@@ -94,6 +95,28 @@ TEST(SelfIntersections, WithoutTheCutTheFacesPassThroughEachOther) {
     const auto& ses = *run.ses_components.first();
     EXPECT_EQ(ses.analytical_genus, 0);
     EXPECT_GT(ses.reentrant_area, reentrant_area_by_points(ring, 100000) + 1);
+}
+
+// Two spheres whose probe circle comes within 0.1 of their axis, blocked by
+// two small spheres on either side: the circle carries two edges, and the
+// faces at the ends of each gap between them lie on the same three spheres,
+// above and below. The probe spheres across each gap meet along the half of
+// their circle towards the gap's middle, not the faces of one edge: each
+// face is cut there, and the surface is a ring around the axis of the small
+// spheres.
+TEST(SelfIntersections, FacesAcrossTheGapsOfASingularCircleMeet) {
+    const std::vector<TestSphere> spheres = {{-2.6, 0, 0, 1.5}, {2.6, 0, 0, 1.5}, {0, 3.3, 0, 1}, {0, -3.3, 0, 1}};
+    velmesh::RunState run = surface_testing::run_of(spheres, 1.5);
+    surface_testing::CapturedConsole console;
+    ASSERT_EQ(surface_testing::compute_analytical_surface(run), 0) << console.out() << console.err();
+    EXPECT_EQ(console.out().find("WARNING"), std::string::npos) << console.out();
+    const auto check = surface_testing::check_analytical_surface(run);
+    EXPECT_TRUE(check.ok()) << check.report();
+    const auto& ses = *run.ses_components.first();
+    EXPECT_EQ(ses.analytical_genus, 1);
+    const auto expected = surface_testing::ExcludedRegion(spheres, 1.5).areas(300);
+    EXPECT_NEAR(ses.reentrant_area, expected.reentrant, 0.02 * expected.reentrant);
+    EXPECT_NEAR(ses.ses_area, expected.total(), 0.01 * expected.total());
 }
 
 }  // namespace
