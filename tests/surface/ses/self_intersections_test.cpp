@@ -114,7 +114,7 @@ TEST(SelfIntersections, FacesAcrossTheGapsOfASingularCircleMeet) {
     EXPECT_TRUE(check.ok()) << check.report();
     const auto& ses = *run.ses_components.first();
     EXPECT_EQ(ses.analytical_genus, 1);
-    const auto expected = surface_testing::ExcludedRegion(spheres, 1.5).areas(300);
+    const auto expected = surface_testing::ExcludedRegion(spheres, 1.5).areas(100);
     EXPECT_NEAR(ses.reentrant_area, expected.reentrant, 0.02 * expected.reentrant);
     EXPECT_NEAR(ses.ses_area, expected.total(), 0.01 * expected.total());
 }
