@@ -215,7 +215,8 @@ BENCHMARK(BM_self_intersections_cluster)
     ->Args({20000, 1})
     ->Unit(benchmark::kMillisecond);
 
-// The same for the protein at probes 1.5 and 3 (first argument in tenths).
+// The same for the protein (5469 spheres) at probes 1.5 and 3 (first
+// argument in tenths), without and with the removal.
 void BM_self_intersections_protein(benchmark::State& state) {
     static const auto spheres = surface_testing::read_spheres(std::string(ZELMAR_FIXTURES) + "/spheres/1tii.xyz");
     analytical_surface(state, spheres, static_cast<double>(state.range(0)) / 10, false);
