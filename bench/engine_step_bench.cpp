@@ -112,7 +112,7 @@ struct Scene {
 
     // The working storage that the preparation sizes.
     void reserve() {
-        engine.drift_cells.assign(engine.model.species[0].charges.size(), -1);
+        engine.drift_scratch.reserve(engine.model.species[0].charges.size());
         engine.pair_scan.reserve(engine.prots.size(), 1);
     }
 

@@ -293,7 +293,7 @@ long prepare_species(PDcalc& engine) {
     // The drift's working storage, once, for the largest charge list.
     std::size_t charges = 0;
     for (const PROT_CLASS& s : model.species) charges = std::max(charges, s.charges.size());
-    engine.drift_cells.assign(charges, -1);
+    engine.drift_scratch.reserve(charges);
     return instances;
 }
 

@@ -34,6 +34,7 @@
 #include "dynamics/PROFILE.h"
 #include "dynamics/reactions/ContactScratch.h"
 #include "dynamics/run/PairScan.h"
+#include "dynamics/scene/DriftCharges.h"
 #include "utils/File.h"
 #include "utils/config/Section.h"
 #include "utils/geometry/POINT3D.h"
@@ -154,6 +155,12 @@ public:
     // (metres) to d and the rotation angles (radians) to w, both in p's body
     // frame.
     void eforce_prot(POINT3D& d, POINT3D& w, const PROT& p, const PROT& q) const;
+    // eforce_prot in two halves, so that the step loop can start the memory
+    // loads of one pair before it sums the pair before: drift_cells finds
+    // the grid cells of p's charges in q's grid and starts their loads,
+    // drift_add sums them and adds the drift to d and w.
+    void drift_cells(const PROT& p, const PROT& q, DriftSlot& slot) const;
+    void drift_add(POINT3D& d, POINT3D& w, const PROT& p, const PROT& q, const DriftSlot& slot) const;
 
     // ---- reactions and contacts (reactions/) ----------------------------------
     void read_points(REACTION& reaction);
@@ -238,10 +245,9 @@ public:
     bool no_overwrite = true;     // passed to fopen_share for the output files
 
     ContactScratch contact_scratch;  // working storage of residues_in_range
-    // Working storage of eforce_prot: the grid cell of each charge of the
-    // moving species (-1 outside the grid's interior). Sized for the largest
-    // charge list by the preparation, so the step loop does not allocate.
-    mutable std::vector<std::int32_t> drift_cells;
+    // Working storage of eforce_prot, sized for the largest charge list by
+    // the preparation, so the step loop does not allocate.
+    mutable DriftScratch drift_scratch;
     PairScan pair_scan;  // working storage of the step's pair loop
 
     // ---- display hooks ------------------------------------------------------------

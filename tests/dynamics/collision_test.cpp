@@ -263,6 +263,53 @@ TEST(Collisions, FirstCollidingInstanceOfTheScene) {
     EXPECT_EQ(engine.collision3D(p), 0);
 }
 
+// Within a time step the moving instance's collision test looks only at the
+// near list its step picked, while its move keeps it within that list's
+// range; farther moves take the full pass again. Either way it finds what
+// the plain scan of the scene finds, in a crowded periodic box where many
+// instances lie across its faces.
+TEST(Collisions, MovingInstanceFindsWhatThePlainScanFinds) {
+    PDcalc engine;
+    add_box(engine, 20 * A);
+    add_species(engine, small_ball());
+    fill_pair_radii(engine);
+    set_stages(engine, Stage::spheres, Stage::atoms);
+    std::mt19937 random(9);
+    std::uniform_real_distribution<double> place(-20 * A, 20 * A);
+    std::uniform_real_distribution<double> unit(-1.0, 1.0);
+    for (int k = 0; k < 80; ++k) add_instance(engine, 0, {place(random), place(random), place(random)});
+    const double reach2 = 12 * A * 12 * A;  // the step's widest range
+    const COMPARTMENT* box = &engine.model.compartments[0];
+    const double outer = std::sqrt(engine.model.pairs[pair_index(engine.model, 0, 0)].outer2);
+    int listed = 0;
+    for (int trial = 0; trial < 400; ++trial) {
+        const auto i = static_cast<std::int32_t>(trial % engine.active_n);
+        PROT& p = engine.prots[static_cast<std::size_t>(i)];
+        const PROT start = p;
+        PairScan& scan = engine.pair_scan;
+        scan.reserve(engine.prots.size(), 1);
+        scan.load(engine.prots.data(), engine.active_n);
+        scan.distances(p, engine.active_n, box);
+        scan.own_near(i, p, reach2, scan.select_near(engine.active_n, reach2));
+        // Moves within the list's range and beyond it, then back.
+        for (const double length : {0.2, 3.0, 8.0, 8.9, 9.1, 15.0, 0.5}) {
+            const POINT3D way{unit(random), unit(random), unit(random)};
+            const double norm = std::sqrt(way.x * way.x + way.y * way.y + way.z * way.z);
+            p.x = start.x + way.x / norm * length * A;
+            p.y = start.y + way.y / norm * length * A;
+            p.z = start.z + way.z / norm * length * A;
+            if (scan.near_covers(i, p, outer * outer)) ++listed;
+            scan.live = true;
+            const int fast = engine.collision3D(&p);
+            scan.live = false;
+            EXPECT_EQ(fast, engine.collision3D(&p)) << "trial " << trial << ", move " << length;
+        }
+        p = start;
+    }
+    // The list served most moves of the first few trials' instances.
+    EXPECT_GT(listed, 400);
+}
+
 // A surface point falls into cell trunc(b / h − offset) of the other's box,
 // truncated toward zero: half a cell below the box's lower face still
 // counts as its first cell.

@@ -1,12 +1,17 @@
 // The electrostatic drift and turn of one instance in the field of another.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "dynamics/PDcalc.h"
+#include "dynamics/scene/Rotation.h"
+#include "utils/backup/backup.h"
 #include "support/FixtureSpecies.h"
+#include "support/ReferenceDrift.h"
 
 namespace {
 
@@ -247,6 +252,190 @@ TEST_F(DriftTest, SourceWithoutUsableGridExertsNothing) {
         drift({0, 0, 0}, identity, {0, 0, 0}, identity);
         EXPECT_EQ(d.x, 0.0);
     }
+}
+
+// The drift against the plain charge-by-charge sum on random poses: a mover
+// of many charges in a source grid whose cells all differ, so that a charge
+// put into another cell, or another periodic image, shows. Boxes narrower
+// than the grid, and centres about half a period apart, give charges whose
+// own nearest image differs from their centre's.
+TEST(DriftAgainstReference, EqualsThePlainChargeByChargeSum) {
+    struct Case {
+        std::string name;
+        std::int32_t box_type;
+        double halfsize;
+        bool anywhere;   // both centres anywhere in the box
+        bool straddle;   // centres about half a period apart along some axes
+        bool images;     // some poses must have charges whose own image differs
+    };
+    const std::vector<Case> cases = {
+        {"open space", 2, 1e-8, false, false, false},
+        {"closed box", 1, 1e-8, false, false, false},
+        {"wide periodic box", 0, 1e-8, false, false, false},
+        {"periodic box narrower than the grid", 0, 2e-9, true, false, true},
+        {"centres about half a period apart", 0, 3e-9, false, true, true},
+    };
+    std::mt19937 random(5);
+    std::uniform_real_distribution<double> unit(-1.0, 1.0);
+    std::uniform_real_distribution<double> angle(0.0, 2 * M_PI);
+    const double identity[3][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        PDcalc engine;
+        add_box(engine, c.halfsize, c.box_type);
+        FixtureOptions mover;
+        mover.name = "mover";
+        mover.atoms.clear();
+        while (mover.atoms.size() < 60) {
+            const POINT3D r{unit(random) * 1.2e-9, unit(random) * 1.2e-9, unit(random) * 1.2e-9};
+            if (r.x * r.x + r.y * r.y + r.z * r.z > 1.44e-18) continue;
+            mover.atoms.push_back({r, 1.5e-10, unit(random), 12.0, 0});
+        }
+        FixtureOptions source;
+        source.name = "source";
+        source.pot_n = 24;
+        add_species(engine, make_fixture_species(mover));
+        add_species(engine, make_fixture_species(source));
+        for (POINT3D& g : engine.model.species[1].field) g = POINT3D{unit(random), unit(random), unit(random)} * 1e8;
+        const COMPARTMENT& box = engine.model.compartments[0];
+
+        int straddling = 0;
+        for (int pose = 0; pose < 300; ++pose) {
+            double p_rot[3][3], q_rot[3][3];
+            turn_3a(p_rot, identity, angle(random), angle(random), angle(random));
+            turn_3a(q_rot, identity, angle(random), angle(random), angle(random));
+            const POINT3D q_centre = POINT3D{unit(random), unit(random), unit(random)} * c.halfsize;
+            POINT3D offset = POINT3D{unit(random), unit(random), unit(random)} * 3.5e-9;
+            if (c.straddle) {
+                // Along one axis or more the centres lie within 0.6 nm of
+                // half a period apart, along the others within 1 nm.
+                offset = POINT3D{unit(random), unit(random), unit(random)} * 1e-9;
+                double* axes[3] = {&offset.x, &offset.y, &offset.z};
+                const int first = static_cast<int>(angle(random)) % 3;
+                for (int a = 0; a < 3; ++a)
+                    if (a == first || unit(random) > 0.5)
+                        *axes[a] = (unit(random) > 0 ? 1 : -1) * c.halfsize + unit(random) * 0.6e-9;
+            }
+            POINT3D p_centre = c.anywhere ? POINT3D{unit(random), unit(random), unit(random)} * c.halfsize
+                                          : q_centre + offset;
+            if (c.box_type == 0) p_centre.translate2bounds(box);
+            engine.prots.clear();
+            add_instance(engine, 0, p_centre, p_rot);
+            add_instance(engine, 1, q_centre, q_rot);
+            const PROT& p = engine.prots[0];
+            const PROT& q = engine.prots[1];
+
+            const ReferenceDrift expected = reference_drift(engine, p, q);
+            const auto expect_close = [](double actual, double wanted, double scale) {
+                EXPECT_LE(std::fabs(actual - wanted), 1e-12 * scale) << actual << " against " << wanted;
+            };
+            // With the species' drift table, and without one (every
+            // charge then takes its own way).
+            PROT_CLASS& mover_species = engine.model.species[0];
+            const DriftCharges table = mover_species.drift_charges;
+            for (const bool tabled : {true, false}) {
+                SCOPED_TRACE(tabled ? "with the drift table" : "without a drift table");
+                mover_species.drift_charges = tabled ? table : DriftCharges{};
+                POINT3D d{0.0, 0.0, 0.0}, w{0.0, 0.0, 0.0};
+                engine.eforce_prot(d, w, p, q);
+                expect_close(d.x, expected.d.x, expected.d_scale.x);
+                expect_close(d.y, expected.d.y, expected.d_scale.y);
+                expect_close(d.z, expected.d.z, expected.d_scale.z);
+                expect_close(w.x, expected.w.x, expected.w_scale.x);
+                expect_close(w.y, expected.w.y, expected.w_scale.y);
+                expect_close(w.z, expected.w.z, expected.w_scale.z);
+            }
+            mover_species.drift_charges = table;
+
+            // Whether some acting charge's own nearest image differs from
+            // the image of the centres' difference.
+            const COMPARTMENT* periodic = c.box_type == 0 ? &box : nullptr;
+            const POINT3D centres{getAxisDelta(p.x - q.x, AXIS::x, periodic), getAxisDelta(p.y - q.y, AXIS::y, periodic),
+                                  getAxisDelta(p.z - q.z, AXIS::z, periodic)};
+            for (const ATOM& a : engine.model.species[0].charges) {
+                const POINT3D r{a.x, a.y, a.z};
+                const POINT3D own = r.fromInternal(p).toInternal(q, periodic);
+                const POINT3D shared = (r.fromInternalRotateOnly(p) + centres).toInternalRotateOnly(q);
+                const POINT3D gap = own - shared;
+                const double reach = 2.2e-9;  // the grid's half edge less its outer layer
+                if (gap.x * gap.x + gap.y * gap.y + gap.z * gap.z > 1e-18 && std::fabs(own.x) < reach &&
+                    std::fabs(own.y) < reach && std::fabs(own.z) < reach) {
+                    ++straddling;
+                    break;
+                }
+            }
+        }
+        if (c.images) {
+            EXPECT_GT(straddling, 20);
+        }
+    }
+}
+
+// A step of the scene adds the drift of every instance within range, each
+// begun one instance ahead of its sum: the mover's displacement is the sum
+// of the plain charge-by-charge drifts of all sources within the cutoff,
+// some across the periodic box's faces, and of none beyond it.
+TEST(DriftAgainstReference, StepAddsTheDriftOfEverySourceInRange) {
+    backup::reset();
+    PDcalc engine;
+    engine.T = 0.0;  // no thermal motion
+    engine.rng = std::make_unique<RngStream>("ecuyer");
+    const double half = 5e-9;
+    add_box(engine, half);
+    std::mt19937 random(17);
+    std::uniform_real_distribution<double> unit(-1.0, 1.0);
+    std::uniform_real_distribution<double> angle(0.0, 2 * M_PI);
+    FixtureOptions mover;
+    mover.name = "mover";
+    mover.atoms.clear();
+    for (int k = 0; k < 40; ++k)
+        mover.atoms.push_back({POINT3D{unit(random), unit(random), unit(random)} * 0.7e-9, 1.5e-10, unit(random), 12.0, 0});
+    FixtureOptions source;
+    source.name = "source";
+    source.pot_n = 24;
+    add_species(engine, make_fixture_species(mover));
+    PROT_CLASS sources = make_fixture_species(source);
+    sources.move = false;
+    for (POINT3D& g : sources.field) g = POINT3D{unit(random), unit(random), unit(random)} * 1e8;
+    add_species(engine, std::move(sources));
+    const double cutoff = 3.5e-9;
+    engine.model.pairs[pair_index(engine.model, 1, 0)].cutoff2 = cutoff * cutoff;
+
+    const double identity[3][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+    const auto turned = [&](double (&rot)[3][3]) { turn_3a(rot, identity, angle(random), angle(random), angle(random)); };
+    double rot[3][3];
+    turned(rot);
+    // The mover near a face of the box, so that sources lie across it.
+    const POINT3D start{half - 0.5e-9, 0.3e-9, -half + 1e-9};
+    add_instance(engine, 0, start, rot);
+    int in_range = 0;
+    for (int k = 0; k < 12; ++k) {
+        turned(rot);
+        POINT3D centre = start + POINT3D{unit(random), unit(random), unit(random)} * 3.2e-9;
+        centre.translate2bounds(engine.model.compartments[0]);
+        add_instance(engine, 1, centre, rot);
+        in_range += getDistance2(start, centre, &engine.model.compartments[0]) < cutoff * cutoff ? 1 : 0;
+    }
+    ASSERT_GE(in_range, 3);
+    ASSERT_LE(in_range, 10);
+
+    const PROT p = engine.prots[0];
+    POINT3D d{0.0, 0.0, 0.0}, scale{0.0, 0.0, 0.0};
+    for (std::size_t k = 1; k < engine.prots.size(); ++k) {
+        if (getDistance2(p, engine.prots[k], &engine.model.compartments[0]) >= cutoff * cutoff) continue;
+        const ReferenceDrift drift = reference_drift(engine, p, engine.prots[k]);
+        d += drift.d;
+        scale += drift.d_scale;
+    }
+    engine.step_instances();
+    // The displacement in the world: rotᵀ · d.
+    const POINT3D moved = POINT3D{p.x, p.y, p.z} + d.fromInternalRotateOnly(p);
+    const double size = std::max({scale.x, scale.y, scale.z});
+    ASSERT_GT(size, 0.0);
+    EXPECT_NEAR(engine.prots[0].x, moved.x, 1e-12 * size);
+    EXPECT_NEAR(engine.prots[0].y, moved.y, 1e-12 * size);
+    EXPECT_NEAR(engine.prots[0].z, moved.z, 1e-12 * size);
+    backup::reset();
 }
 
 }  // namespace

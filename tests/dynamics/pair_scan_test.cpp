@@ -4,7 +4,9 @@
 
 #include <cmath>
 #include <cstring>
+#include <algorithm>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "dynamics/run/PairScan.h"
@@ -64,6 +66,42 @@ TEST(PairScan, DistancesAreThoseOfThePeriodicFold) {
                 ASSERT_TRUE(same_bits(got, expected)) << got << " " << expected;
             }
         }
+    }
+}
+
+// The pick of near instances: every index whose distance is at most the
+// limit, or unknown (NaN), in ascending order, whatever the count's
+// remainder by the block the pass tests at once.
+TEST(PairScan, SelectNearPicksEveryIndexWithinTheLimit) {
+    const double nan = std::nan("");
+    struct Case {
+        std::string name;
+        std::vector<double> d2;
+        double limit2;
+        std::vector<std::int32_t> picked;
+    };
+    std::vector<double> many(37, 9.0);
+    many[0] = 1.0;
+    many[8] = nan;
+    many[15] = 4.0;  // equal to the limit
+    many[16] = 4.000000001;
+    many[36] = 0.0;
+    const std::vector<Case> cases = {
+        {"none", {}, 4.0, {}},
+        {"fewer than a block", {5.0, 3.0, nan}, 4.0, {1, 2}},
+        {"across blocks and the remainder", many, 4.0, {0, 8, 15, 36}},
+        {"nothing within a zero limit", {1e-30, 2.0}, 0.0, {}},
+        {"every index", std::vector<double>(19, 1.0), 1.0,
+         {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        PairScan scan;
+        scan.reserve(c.d2.size(), 1);
+        std::copy(c.d2.begin(), c.d2.end(), scan.d2.begin());
+        const std::size_t m = scan.select_near(static_cast<std::int32_t>(c.d2.size()), c.limit2);
+        EXPECT_EQ(std::vector<std::int32_t>(scan.near.begin(), scan.near.begin() + static_cast<std::ptrdiff_t>(m)),
+                  c.picked);
     }
 }
 

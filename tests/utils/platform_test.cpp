@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
+#include <cstdint>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "support/TempDir.h"
 #include "utils/par/Par.h"
+#include "utils/platform/LargePages.h"
 #include "utils/platform/Paths.h"
 #include "utils/platform/Signals.h"
 
@@ -81,4 +85,26 @@ TEST(ParStandIn, JobOfOneProcess) {
     EXPECT_EQ(par::barrier(), 0);
     EXPECT_EQ(par::finalize(), 0);
     EXPECT_FALSE(par::initialized());
+}
+
+// Blocks of at least 2 MiB are mapped on their own, aligned to 2 MiB, and
+// hold every element written to them to the last; smaller ones, and every
+// size between, work the same through a vector's growth and copies.
+TEST(PlatformLargePages, VectorsOfAnySizeHoldTheirElements) {
+    using Large = std::vector<double, platform::LargePageAllocator<double>>;
+    const std::size_t large = platform::large_page_bytes / sizeof(double);
+    for (const std::size_t n : {std::size_t{0}, std::size_t{5}, large - 1, large, 3 * large + 7}) {
+        SCOPED_TRACE(n);
+        Large v(n, 0.0);
+        if (n >= large) {
+            EXPECT_EQ(reinterpret_cast<std::uintptr_t>(v.data()) % platform::large_page_bytes, 0u);
+        }
+        for (std::size_t k = 0; k < n; ++k) v[k] = static_cast<double>(k);
+        const Large copy = v;
+        v.push_back(-1.0);  // grows into a new block
+        ASSERT_EQ(v.size(), n + 1);
+        for (std::size_t k = 0; k < n; ++k) ASSERT_EQ(v[k], static_cast<double>(k));
+        EXPECT_EQ(v.back(), -1.0);
+        EXPECT_TRUE(std::equal(copy.begin(), copy.end(), v.begin()));
+    }
 }

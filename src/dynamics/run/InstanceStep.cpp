@@ -36,30 +36,49 @@ void PDcalc::instance_step(std::int32_t i) {
     const CLASS_PAIR* row = model.pairs.data() + p.species;
     const auto species_n = static_cast<std::size_t>(model.species_n);
     double* reach2 = pair_scan.reach2.data();
+    double widest = 0.0;
     for (std::size_t s = 0; s < species_n; ++s) {
         const CLASS_PAIR& pair = row[(s + 1) * species_n];
         reach2[s] = std::max({pair.cutoff2, pair.dock2, pair.contact2});
+        widest = std::max(widest, reach2[s]);
     }
 
     // Every other instance stays where it is while p is tested against it,
-    // so all distances are taken in one pass.
+    // so all distances are taken in one pass, and the few instances within
+    // the widest range picked in another.
     pair_scan.distances(p, active_n, compartment);
+    const std::size_t near_n = pair_scan.select_near(active_n, widest);
+    pair_scan.resolve_near(p, near_n, compartment);
+    // The list also serves p's collision tests while it moves.
+    pair_scan.own_near(i, p, widest, near_n);
+    const std::int32_t* near = pair_scan.near.data();
     const double* d2s = pair_scan.d2.data();
     const std::int32_t* kinds = pair_scan.species.data();
 
+    // The instances whose field moves p, in the loop's order. The drift of
+    // each is begun (drift_cells) one ahead of its sum (drift_add), so that
+    // its field's memory loads run while the loop works on the one before.
+    std::int32_t* drifting = pair_scan.drifting.data();
+    std::size_t drifting_n = 0;
+    if (species.move && !p.stopped)
+        for (std::size_t m = 0; m < near_n; ++m) {
+            const auto k = static_cast<std::size_t>(near[m]);
+            const CLASS_PAIR& pair = row[static_cast<std::size_t>(kinds[k] + 1) * species_n];
+            if (near[m] != i && pair.cutoff2 > d2s[k]) drifting[drifting_n++] = static_cast<std::int32_t>(m);
+        }
+    DriftSlot* slots = drift_scratch.slots;
+    if (drifting_n > 0) drift_cells(p, prots[static_cast<std::size_t>(near[drifting[0]])], slots[0]);
+    std::size_t next = 0;  // the next drift to be summed
+
     POINT3D d{0.0, 0.0, 0.0};
     POINT3D w{0.0, 0.0, 0.0};
-    for (std::int32_t j = 0; j < active_n; ++j) {
+    for (std::size_t m = 0; m < near_n; ++m) {
+        const std::int32_t j = near[m];
         const auto k = static_cast<std::size_t>(j);
-        double d2 = d2s[k];
-        // Most pairs are out of every range. An instance against itself
-        // uses a record with zero ranges, so nothing happens for it.
-        const double reach = reach2[static_cast<std::size_t>(kinds[k])];
-        if (!(reach > d2)) {
-            if (!std::isnan(d2)) continue;
-            d2 = pair_scan.exact(p, j, compartment);
-            if (!(reach > d2)) continue;
-        }
+        const double d2 = d2s[k];
+        // An instance against itself uses a record with zero ranges, so
+        // nothing happens for it.
+        if (!(reach2[static_cast<std::size_t>(kinds[k])] > d2)) continue;
         if (j == i) continue;
         PROT& q = prots[k];
         const CLASS_PAIR& pair = row[static_cast<std::size_t>(q.species + 1) * species_n];
@@ -67,7 +86,13 @@ void PDcalc::instance_step(std::int32_t i) {
         for (std::int32_t r = 0; r < pair.reactions_n; ++r)
             if (pair.dock2 > d2) dockpoints_test(pair.reactions[static_cast<std::size_t>(r)], p, q, false);
         if (pair.contact2 > d2 && !p.stopped && !q.stopped) residues_in_range(&p, &q, pair.stats.get());
-        if (species.move && !p.stopped && pair.cutoff2 > d2) eforce_prot(d, w, p, q);
+        if (next < drifting_n && drifting[next] == static_cast<std::int32_t>(m)) {
+            // A reaction above may have stopped p: its drift then ends.
+            if (next + 1 < drifting_n)
+                drift_cells(p, prots[static_cast<std::size_t>(near[drifting[next + 1]])], slots[(next + 1) % 2]);
+            if (!p.stopped) drift_add(d, w, p, q, slots[next % 2]);
+            ++next;
+        }
     }
 
     if (species.move && !p.stopped) {

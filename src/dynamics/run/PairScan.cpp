@@ -1,5 +1,6 @@
 #include "dynamics/run/PairScan.h"
 
+#include <cmath>
 #include <limits>
 
 #include "utils/geometry/PeriodicDistance.h"
@@ -11,11 +12,14 @@ void PairScan::reserve(std::size_t instances, std::size_t species_n) {
         z.resize(instances);
         species.resize(instances);
         d2.resize(instances);
+        near.resize(instances);
+        drifting.resize(instances);
     }
     if (reach2.size() < species_n) reach2.resize(species_n);
 }
 
 void PairScan::load(const PROT* prots, std::int32_t n) {
+    near_owner = -1;
     for (std::int32_t j = 0; j < n; ++j) {
         update(j, prots[j]);
         species[static_cast<std::size_t>(j)] = prots[j].species;
@@ -32,6 +36,13 @@ bool usable_period(const COMPARTMENT& c) {
 
 }  // namespace
 
+// Compiled for several instruction sets: the pass is the step's only work
+// on every pair of instances. Each lane computes what the scalar code does,
+// without contraction into fused multiply-adds, so every version gives the
+// same bits.
+#if defined(__x86_64__) && !defined(__clang__)
+__attribute__((target_clones("avx512f", "avx2", "default")))
+#endif
 void PairScan::distances(const POINT3D& p, std::int32_t n, const COMPARTMENT* c) {
     const auto count = static_cast<std::size_t>(n);
     const double* xs = x.data();
@@ -81,4 +92,50 @@ void PairScan::distances(const POINT3D& p, std::int32_t n, const COMPARTMENT* c)
 double PairScan::exact(const POINT3D& p, std::int32_t j, const COMPARTMENT* c) const {
     const auto k = static_cast<std::size_t>(j);
     return getDistance2(p, POINT3D{x[k], y[k], z[k]}, c);
+}
+
+#if defined(__x86_64__) && !defined(__clang__)
+__attribute__((target_clones("avx512f", "avx2", "default")))
+#endif
+std::size_t PairScan::select_near(std::int32_t n, double limit2) {
+    const auto count = static_cast<std::size_t>(n);
+    const double* d = d2.data();
+    std::int32_t* picked = near.data();
+    std::size_t m = 0;
+    // Nearly every block of instances holds none in range: one test of the
+    // whole block, vectorised, and a look at each only where it finds one.
+    constexpr std::size_t block = 8;
+    std::size_t j = 0;
+    for (; j + block <= count; j += block) {
+        bool any = false;
+        for (std::size_t k = 0; k < block; ++k) any |= !(d[j + k] > limit2);
+        if (!any) continue;
+        for (std::size_t k = j; k < j + block; ++k)
+            if (!(d[k] > limit2)) picked[m++] = static_cast<std::int32_t>(k);
+    }
+    for (; j < count; ++j)
+        if (!(d[j] > limit2)) picked[m++] = static_cast<std::int32_t>(j);
+    return m;
+}
+
+void PairScan::own_near(std::int32_t i, const POINT3D& centre, double limit2, std::size_t n) {
+    near_owner = i;
+    near_centre = centre;
+    near_limit2 = limit2;
+    near_n = n;
+}
+
+bool PairScan::near_covers(std::int32_t i, const POINT3D& now, double limit2) const {
+    if (i != near_owner) return false;
+    const POINT3D moved = now - near_centre;
+    const double reach = std::sqrt(limit2) + std::sqrt(moved.x * moved.x + moved.y * moved.y + moved.z * moved.z);
+    // A margin far above the roundings of the squared distances.
+    return reach * (1.0 + 1e-6) <= std::sqrt(near_limit2);
+}
+
+void PairScan::resolve_near(const POINT3D& p, std::size_t n, const COMPARTMENT* c) {
+    for (std::size_t m = 0; m < n; ++m) {
+        const auto k = static_cast<std::size_t>(near[m]);
+        if (std::isnan(d2[k])) d2[k] = exact(p, near[m], c);
+    }
 }

@@ -3,7 +3,8 @@
 // scene are mirrored in separate contiguous arrays, so that the squared
 // distances from one instance to all others are computed in one pass that
 // the compiler can vectorise; the loop then looks at the few pairs within a
-// range. The distances are those of getDistance2, bit for bit.
+// range, picked in a second quick pass. The distances are those of
+// getDistance2, bit for bit.
 #include <cstdint>
 #include <vector>
 
@@ -14,10 +15,18 @@ struct PairScan {
     std::vector<double> x, y, z;         // centres of the scene's instances
     std::vector<std::int32_t> species;   // their species
     std::vector<double> d2;              // squared distances of the last pass
+    std::vector<std::int32_t> near;      // indices picked by the last select_near
+    std::vector<std::int32_t> drifting;  // places in `near` of the instances whose field moves the stepping one
     std::vector<double> reach2;          // per species: the largest squared range of a pair record
     // Set while a time step runs: the mirror then holds every instance but
     // the one moving, whose own entry is skipped.
     bool live = false;
+    // The instance whose near list `near` holds (-1: none), its centre when
+    // the list was picked, the list's squared range and its length.
+    std::int32_t near_owner = -1;
+    POINT3D near_centre{};
+    double near_limit2 = 0.0;
+    std::size_t near_n = 0;
 
     // Sizes every array once, so that the step loop does not allocate.
     void reserve(std::size_t instances, std::size_t species_n);
@@ -35,4 +44,20 @@ struct PairScan {
     // gives.
     void distances(const POINT3D& p, std::int32_t n, const COMPARTMENT* c);
     double exact(const POINT3D& p, std::int32_t j, const COMPARTMENT* c) const;
+    // Puts into `near`, ascending, the indices j < n whose d2[j] of the last
+    // pass is at most limit2 or NaN: every instance that may lie within a
+    // range of limit2 or less. Returns their number.
+    std::size_t select_near(std::int32_t n, double limit2);
+    // Replaces the NaN marks among the first n near instances' distances by
+    // their full folds (exact), so that every near distance is known.
+    void resolve_near(const POINT3D& p, std::size_t n, const COMPARTMENT* c);
+    // Records that `near` (of select_near) is instance i's list, picked with
+    // limit2 from its centre `centre`.
+    void own_near(std::int32_t i, const POINT3D& centre, double limit2, std::size_t n);
+    // Whether instance i's recorded list holds every instance within
+    // sqrt(limit2) of i's centre `now`: i has moved from where the list was
+    // picked by no more than the list's range beyond sqrt(limit2). Distances
+    // on a periodic box's torus are never longer than in space, so the test
+    // holds there too.
+    bool near_covers(std::int32_t i, const POINT3D& now, double limit2) const;
 };

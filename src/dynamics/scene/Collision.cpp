@@ -1,6 +1,7 @@
 // Collision detection of an instance against the walls of its compartment
 // and against the other instances of the scene: radius filters first, then
 // the configured narrow stages.
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 
@@ -63,19 +64,41 @@ int PDcalc::collision3D(PROT* p) {
     const CLASS_PAIR* pairs_of_p = model.pairs.data() + p->species;
     const auto species_n = static_cast<std::size_t>(model.species_n);
     if (pair_scan.live) {
-        // Within the time step the other centres are mirrored: their
-        // distances come in one pass, the same as getDistance2's.
-        pair_scan.distances(*p, active_n, c);
+        // Within the time step the other centres are mirrored. While p has
+        // not moved far from where its step's near list was picked, that
+        // list holds every instance it may touch; otherwise their distances
+        // come in one pass, the same as getDistance2's, and the few within
+        // the widest outer range in another.
+        double widest = 0.0;
+        for (std::size_t s = 0; s < species_n; ++s) widest = std::max(widest, pairs_of_p[(s + 1) * species_n].outer2);
+        const std::int32_t self = p >= prots.data() && p < prots.data() + active_n
+                                      ? static_cast<std::int32_t>(p - prots.data())
+                                      : -1;
+        const bool listed = self >= 0 && pair_scan.near_covers(self, *p, widest);
+        std::size_t near_n = pair_scan.near_n;
+        if (!listed) {
+            pair_scan.near_owner = -1;  // the list is overwritten
+            pair_scan.distances(*p, active_n, c);
+            near_n = pair_scan.select_near(active_n, widest);
+        }
+        const std::int32_t* near = pair_scan.near.data();
         const double* d2s = pair_scan.d2.data();
         const std::int32_t* kinds = pair_scan.species.data();
-        for (std::int32_t k = 0; k < active_n; ++k) {
+        for (std::size_t m = 0; m < near_n; ++m) {
+            const std::int32_t k = near[m];
             const auto index = static_cast<std::size_t>(k);
             const CLASS_PAIR& pair = pairs_of_p[(static_cast<std::size_t>(kinds[index]) + 1) * species_n];
-            double d2 = d2s[index];
-            if (!(d2 <= pair.outer2)) {
-                if (!std::isnan(d2)) continue;
+            double d2;
+            if (listed) {
                 d2 = pair_scan.exact(*p, k, c);
                 if (d2 > pair.outer2) continue;
+            } else {
+                d2 = d2s[index];
+                if (!(d2 <= pair.outer2)) {
+                    if (!std::isnan(d2)) continue;
+                    d2 = pair_scan.exact(*p, k, c);
+                    if (d2 > pair.outer2) continue;
+                }
             }
             PROT* q = &prots[index];
             if (q == p) continue;

@@ -101,6 +101,8 @@ void PDcalc::scene_prepare() {
     for (PROT_CLASS& species : model.species) {
         instances += static_cast<std::size_t>(std::max(species.N, 0));
         if (!species.atom_grid.matches(species.atoms)) species.atom_grid = make_atom_grid(species.atoms);
+        if (!species.drift_charges.matches(species.charges))
+            species.drift_charges = make_drift_charges(species.charges);
     }
     if (instances > prots.size()) throw std::logic_error("scene_prepare: more instances than the instance array holds");
 

@@ -20,10 +20,12 @@
 #include <vector>
 
 #include "dynamics/scene/AtomGrid.h"
+#include "dynamics/scene/DriftCharges.h"
 #include "dynamics/species/ATOM.h"
 #include "dynamics/species/RESIDUE.h"
 #include "utils/geometry/POINT3D.h"
 #include "utils/geometry/SPHERE.h"
+#include "utils/platform/LargePages.h"
 
 class Section;
 
@@ -54,6 +56,9 @@ struct PROT_CLASS {
     std::vector<ATOM> atoms;
     std::int32_t charges_n = 0;
     std::vector<ATOM> charges;  // copies of the atoms with |q| >= min_charge
+    // The charges laid out for the drift, made from `charges` once they are
+    // final (make_drift_charges, scene/DriftCharges.h).
+    DriftCharges drift_charges;
     std::int32_t residues_n = 0;
     std::vector<RESIDUE> residues;
     // Per atom the output line of the structure dumps, its coordinate
@@ -61,7 +66,10 @@ struct PROT_CLASS {
     std::vector<std::string> pdb_lines;
 
     std::vector<double> pot;     // electrostatic potential, volts, pot_n³ cells
-    std::vector<POINT3D> field;  // gradient of pot, V/m, pot_n³ cells
+    // Gradient of pot, V/m, pot_n³ cells. The drift reads it at random
+    // across the whole grid at every step, so it is kept on huge pages where
+    // the system grants them.
+    std::vector<POINT3D, platform::LargePageAllocator<POINT3D>> field;
 
     std::int32_t spheres_n = 0;
     std::vector<SPHERE> spheres;  // covering spheres

@@ -37,7 +37,8 @@ void PDcalc::prot_electrostatics(PROT_CLASS& species) {
     const auto name =
         make_prot_filename(species, "pot_bin", format("%%s.I=%.0f.pH=%.0f.pot_bin", I, pH), runtime_folder);
     if (!read_pot(species, name)) pot_calc(species, name);
-    species.field = potential_gradient(species.pot, species.pot_n, h);
+    const std::vector<POINT3D> gradient = potential_gradient(species.pot, species.pot_n, h);
+    species.field.assign(gradient.begin(), gradient.end());
 }
 
 bool PDcalc::read_pot(PROT_CLASS& species, const std::optional<std::string>& name) {

@@ -21,6 +21,7 @@ void PDcalc::init_prot(PROT_CLASS& species, Section* section) {
     choose_grid_size(*this, species);
     prot_electrostatics(species);
     prot_geometry(species);
+    species.drift_charges = make_drift_charges(species.charges);
     species.eps.clear();
     species.eps.shrink_to_fit();
     LOG_MESSAGE("--------------------------------");

@@ -100,6 +100,7 @@ inline PROT_CLASS make_fixture_species(const FixtureOptions& options = {}) {
     }
     s.atoms_n = static_cast<std::int32_t>(s.atoms.size());
     s.charges_n = static_cast<std::int32_t>(s.charges.size());
+    s.drift_charges = make_drift_charges(s.charges);
     s.residues_n = static_cast<std::int32_t>(s.residues.size());
 
     // The grid: a uniform gradient, and the potential that has it.
