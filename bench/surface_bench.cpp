@@ -160,9 +160,11 @@ BENCHMARK(BM_reduced_surface_protein)->Args({0, 0})->Args({0, 1})->Unit(benchmar
 // contact faces, every component's faces and the areas per sphere, as
 // -surface ases computes them at probe 1.5; with -all_components when the
 // second argument is 1.
-void analytical_surface(benchmark::State& state, const std::vector<surface_testing::TestSphere>& spheres) {
-    velmesh::RunState run = surface_testing::run_of(spheres, 1.5);
-    run.all_components = state.range(1) != 0;
+void analytical_surface(benchmark::State& state, const std::vector<surface_testing::TestSphere>& spheres,
+                        double probe = 1.5, bool all_components_arg = true) {
+    velmesh::RunState run = surface_testing::run_of(spheres, probe);
+    run.all_components = all_components_arg && state.range(1) != 0;
+    if (!all_components_arg) run.self_intersections = state.range(1) != 0;
     run.want_analytical_ses = {true, true, true};
     if (velmesh::compute_reduced_surface(run) != 1) state.SkipWithError("reduced surface failed");
     int faces = 0;
@@ -198,6 +200,33 @@ void BM_analytical_surface_protein(benchmark::State& state) {
 }
 BENCHMARK(BM_analytical_surface_protein)->Args({0, 0})->Args({0, 1})->Unit(benchmark::kMillisecond);
 
+// The same at probe 3, where neighbouring probe spheres overlap widely,
+// without (second argument 0) and with the removal of the self-intersections:
+// the difference is the cost of the cuts, per sphere flat in the size.
+void BM_self_intersections_cluster(benchmark::State& state) {
+    analytical_surface(state, surface_testing::random_cluster(static_cast<int>(state.range(0)), 17), 3.0, false);
+}
+BENCHMARK(BM_self_intersections_cluster)
+    ->Args({1000, 0})
+    ->Args({1000, 1})
+    ->Args({5000, 0})
+    ->Args({5000, 1})
+    ->Args({20000, 0})
+    ->Args({20000, 1})
+    ->Unit(benchmark::kMillisecond);
+
+// The same for the protein (5469 spheres) at probes 1.5 and 3 (first
+// argument in tenths), without and with the removal.
+void BM_self_intersections_protein(benchmark::State& state) {
+    static const auto spheres = surface_testing::read_spheres(std::string(ZELMAR_FIXTURES) + "/spheres/1tii.xyz");
+    analytical_surface(state, spheres, static_cast<double>(state.range(0)) / 10, false);
+}
+BENCHMARK(BM_self_intersections_protein)
+    ->Args({15, 0})
+    ->Args({15, 1})
+    ->Args({30, 0})
+    ->Args({30, 1})
+    ->Unit(benchmark::kMillisecond);
 // The triangulated surface as a default run computes it after the reduced
 // surface: the analytical surface of every component, its triangulation at
 // the density (first argument) and the numerical volume, every component

@@ -100,9 +100,30 @@ private:
         if (bad) exit_run(1);
     }
 
+    // Runs a stage; one that runs out of memory has failed like one with
+    // problems (the restart frees everything before it tries again) and
+    // gives `failure` instead of its result.
+    template <class Stage>
+    int guarded(Stage&& stage, int failure) {
+        try {
+            return stage();
+        } catch (const std::bad_alloc&) {
+            print_err("velmesh: not enough memory\n");
+            out_of_memory_ = true;
+            return failure;
+        }
+    }
+
+    // A stage out of memory with no attempt left to mend it: what was built
+    // is incomplete, so the run cannot go on with it.
+    void end_if_out_of_memory() {
+        if (out_of_memory_) exit_run(1);
+    }
+
     // The reduced surface; 0 is fatal.
     int reduced_surface() {
-        const int result = stages_.reduced_surface(run_);
+        out_of_memory_ = false;
+        const int result = guarded([&] { return stages_.reduced_surface(run_); }, -1);
         if (result == 0) {
             print_err("ERROR while computing the reduced surface, status = %d\n", run_.rs_failed);
             exit_run(1);
@@ -120,26 +141,33 @@ private:
             result = reduced_surface();
         }
         // Still negative after the last attempt: go on with what exists.
+        if (result < 0) end_if_out_of_memory();
     }
 
     int solvent_excluded_surface() {
         release_ses(run_);
+        out_of_memory_ = false;
         int problems = 0;
-        for (RS_component& component : run_.rs_components)
-            problems += stages_.solvent_excluded_surface(run_, component);
+        for (RS_component& component : run_.rs_components) {
+            problems += guarded([&] { return stages_.solvent_excluded_surface(run_, component); }, 1);
+            if (out_of_memory_) break;
+        }
         if (problems != 0) print_out(" %d faces with problems\n", problems);
         return problems;
     }
 
     void solvent_excluded_surface_with_restarts() {
         int problems = solvent_excluded_surface();
-        if (!(run_.restart || run_.restart_on_triangulation)) return;
+        if (!(run_.restart || run_.restart_on_triangulation)) {
+            end_if_out_of_memory();
+            return;
+        }
         while (problems != 0 && run_.attempt < run_.max_attempts) {
             ++run_.attempt;
             enlarge_marked_radii(run_);
             print_out("Failed to compute level 0 surface, try again %d\n", run_.attempt);
             release_for_restart(run_);
-            reduced_surface();
+            if (reduced_surface() < 0) end_if_out_of_memory();
             problems = solvent_excluded_surface();
         }
         if (problems != 0) {
@@ -164,9 +192,11 @@ private:
     bool triangulate_or_restart() {
         const bool restart_follows = restart_follows_triangulation(run_);
         int problems = 0;
+        out_of_memory_ = false;
         for (SES_component& component : run_.ses_components) {
-            const int failed = stages_.triangulate(run_, component);
+            const int failed = guarded([&] { return stages_.triangulate(run_, component); }, 1);
             problems += failed;
+            if (out_of_memory_ && !restart_follows) end_if_out_of_memory();
             if (failed > 0 && !restart_follows) {
                 print_out(" %d faces with PBR problems\n", failed);
                 print_out("    failed to triangulate component %d: the surface would have holes\n", component.number);
@@ -177,6 +207,7 @@ private:
                 compute_volume(run_.triangulation, component.numerical_ses_volume, component.numerical_ses_area);
             }
             run_.triangulation.release();
+            if (out_of_memory_) break;
         }
         if (problems <= 0) return false;
         print_out(" %d faces with PBR problems\n", problems);
@@ -184,7 +215,7 @@ private:
         ++run_.attempt;
         print_out("Failed during triangulation, try again %d\n", run_.attempt);
         release_for_restart(run_);
-        reduced_surface();
+        if (reduced_surface() < 0) end_if_out_of_memory();
         return true;
     }
 
@@ -203,6 +234,7 @@ private:
     const std::vector<std::string>& args_;
     SurfaceStages& stages_;
     RunState run_;
+    bool out_of_memory_ = false;  // the last stage run out of memory
 };
 
 }  // namespace

@@ -1,10 +1,13 @@
 #include "surface/ses/ComputeSES.h"
 
+#include <vector>
+
 #include "surface/ses/ContactFaces.h"
 #include "surface/ses/EdgeOrdering.h"
 #include "surface/ses/FaceWalk.h"
 #include "surface/ses/FullTori.h"
 #include "surface/ses/SESContext.h"
+#include "surface/ses/SelfIntersections.h"
 #include "surface/tree/Geometry.h"
 
 namespace velmesh {
@@ -42,6 +45,19 @@ void set_analytical_genus(SES_component& ses) {
                                  ses.edges.count() + ses.holes + ses.contact_cycle_adjustment, ses.face_count);
 }
 
+int build_surface(SESContext& context, RS_component& component, bool cut_overlaps) {
+    const RunState& run = context.run;
+    int problems = 0;
+    if (!component.faces.empty()) {
+        walk_reduced_faces(context, component);
+        problems += ordonne_aretes(context.ses, context.p);
+    }
+    if (!component.free_edges.empty()) build_full_tori(context, component);
+    if (run.triangulation_wanted() || run.analytical_ses_wanted()) problems += find_SES_contact_faces(context);
+    if (cut_overlaps) problems += remove_self_intersections(context, component);
+    return problems;
+}
+
 }  // namespace
 
 bool is_free_vertex(const RS_component& component) {
@@ -59,15 +75,8 @@ int compute_SES(RunState& run, RS_component& component, float probe_radius) {
         return 0;
     }
     SESContext context{run, ses, probe_radius};
-    int problems = 0;
-    if (!component.faces.empty()) {
-        walk_reduced_faces(context, component);
-        problems += ordonne_aretes(ses, probe_radius);
-    }
-    if (!component.free_edges.empty()) build_full_tori(context, component);
-    if (run.triangulation_wanted() || run.analytical_ses_wanted()) problems += find_SES_contact_faces(context);
-    // The passes that remove the self-intersections of reentrant faces
-    // (probes that overlap across singular edges and twin faces) belong here.
+    const bool cut_overlaps = run.self_intersections && !component.faces.empty();
+    const int problems = build_surface(context, component, cut_overlaps);
     set_analytical_genus(ses);
     return problems;
 }

@@ -68,6 +68,35 @@
 // - cap_area (full contact circles of free tori): the area of the sphere's
 //   cap beyond the circle, away from the contact face.
 //
+// Overlapping probe spheres (SelfIntersections.cpp): a reentrant face keeps
+// only what lies inside no other probe sphere.
+// - Its new arcs are intersection arcs (type 8) on the circle where two probe
+//   spheres meet: first face on one probe, second face on the other (none
+//   when that probe's three spheres are all collision-only), no source
+//   edge; latitude and centre_data as for a singular arc (the normal points
+//   from the second probe to the first). The triangulation treats them as
+//   singular arcs.
+// - Singular arcs run between the faces at the two ends of each gap of a
+//   singular circle (the probe circle of two spheres that reaches their
+//   axis; SingularCircles.h), which are the two faces of the edge when it
+//   is alone on its circle and cut by nothing else (the face walk's arc,
+//   with its edge as source); any other is made anew without a source edge.
+//   All the arcs of one circle end at one pair of singular vertices (one
+//   vertex where the two points coincide).
+// - Corners where three probe spheres meet are vertices of kind 3
+//   (geometric_angle set, normal towards one of the probes, on the nearest
+//   sphere of the probes' spheres), shared by every arc through them; a
+//   circle that no third probe sphere crosses gets two kind-3 vertices of
+//   its own so that no arc closes on itself.
+// - A face cut in pieces becomes several reentrant faces on the same
+//   reduced-surface face (same corners); the reduced-surface face points to
+//   the first. A face with holes lists its outer cycle first. Face ids stay
+//   dense (renumbered when a face goes) and so do vertex ids.
+// - Where a cut could not be made (another probe sphere reaches over a
+//   great-circle arc, so that it cuts into a toric face as well, or the
+//   cuts do not close), the faces concerned stay as the face walk built
+//   them, passing through one another there.
+//
 // Vertices: normals point into the solvent (from an atom's centre at a
 // contact point, towards the probe centre on a probe sphere); a singular
 // vertex holds one normal per probe sphere through it. corner_angle is the
@@ -103,6 +132,7 @@ inline constexpr std::uint16_t kTracedArc = 32;
 // Vertex kinds.
 inline constexpr std::uint8_t kContactVertex = 0;
 inline constexpr std::uint8_t kSingularVertex = 1;
+inline constexpr std::uint8_t kIntersectionVertex = 3;
 
 struct SES_vertex {
     SES_vertex* next = nullptr;
@@ -113,7 +143,7 @@ struct SES_vertex {
     float corner_angle = 0;  // exterior angle of its reentrant face here
     int id = 0;
     int sphere = -1;        // the sphere the vertex lies on, -1 for none
-    std::uint8_t kind = 0;  // 0 ordinary, 1 singular, 3 where three probe spheres meet
+    std::uint8_t kind = 0;  // 0 ordinary, 1 singular, 3 where probe spheres meet (SelfIntersections.cpp)
     std::uint8_t geometric_angle = 0;  // the arcs' normals do not give the corner angle here
 };
 
@@ -135,7 +165,7 @@ struct SES_edge {
     SES_vertex* end = nullptr;  // equal to start for a full circle
     SES_face* first_face = nullptr;   // the edge stands in it with orientation 1
     SES_face* second_face = nullptr;  // and in this one with orientation 0
-    RS_edge* rs_edge = nullptr;
+    RS_edge* rs_edge = nullptr;  // null for arcs made where probe spheres overlap
     std::vector<ArcPoint> points;
     std::array<double, 6> centre_data{};  // plane normal n; a second point for types 4, 8 and 32
     Vec3f circle_centre;

@@ -127,23 +127,35 @@ private:
         return it->second;
     }
 
-    // Stereographic projection from the pole; the plane's axes are chosen so
-    // that counter-clockwise there is counter-clockwise seen from the solvent.
+    // The plane's axes are chosen so that counter-clockwise there is
+    // counter-clockwise seen from the solvent. A reentrant face lies in the
+    // hemisphere opposite its pole (towards its three spheres) and is
+    // projected from the probe's centre onto the plane touching that
+    // hemisphere's middle (gnomonic projection): great circles become
+    // straight lines, so a straight side in the plane is a shortest path on
+    // the sphere, and a boundary arc that bends into the face, as the arc
+    // where two probe spheres meet does, bends into it in the plane too.
+    // Any other face, which may cover more than a hemisphere, is projected
+    // stereographically from its pole.
     void set_projection() {
         const Vec3& q = sphere_.pole;
         e1_ = perpendicular(q);
         e2_ = sphere_.outward * -1.0 * cross(q, e1_);
+        gnomonic_ = face_.type == kReentrantFace;
     }
+
+    // The denominator of the projection; not above zero where it has no image.
+    double depth_of(const Vec3& d) const { return gnomonic_ ? -dot(d, sphere_.pole) : 1 - dot(d, sphere_.pole); }
 
     PlanePoint project(const Vec3& x) const {
         const Vec3 d = normalised(x - sphere_.centre);
-        const double w = 1 - dot(d, sphere_.pole);
+        const double w = depth_of(d);
         return {dot(d, e1_) / w, dot(d, e2_) / w};
     }
 
     bool project_into_front(const Vec3& x) {
         const Vec3 d = normalised(x - sphere_.centre);
-        if (1 - dot(d, sphere_.pole) < 1e-9) return false;
+        if (depth_of(d) < 1e-9) return false;
         front_.add_point(project(x));
         return true;
     }
@@ -313,6 +325,7 @@ private:
     SES_face& face_;
     FaceSphere sphere_;
     Vec3 e1_, e2_;
+    bool gnomonic_ = false;
     std::unordered_map<int, int> local_;  // global vertex index -> boundary point
     std::vector<int> boundary_vertices_;
     std::vector<Vec3> boundary_positions_;

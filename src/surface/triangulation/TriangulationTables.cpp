@@ -11,12 +11,12 @@ namespace velmesh {
 
 namespace {
 
-// Reports as perror does ("text: reason") and ends the run: a mesh that lost
-// records would be written as if it were whole.
+// Reports as perror does ("text: reason") and fails the triangulation: a
+// mesh that lost records would be written as if it were whole. The run
+// answers it as any stage that runs out of memory (Run.cpp).
 [[noreturn]] void out_of_block_memory(const char* what) {
     print_err("%s: %s\n", what, std::strerror(ENOMEM));
-    std::fflush(console().out);
-    exit_run(1);
+    throw std::bad_alloc();
 }
 
 }  // namespace

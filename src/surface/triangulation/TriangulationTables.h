@@ -40,9 +40,10 @@ struct TriangulationTables {
     int unused_vertices = 0; // vertices made for faces but left in no triangle
     bool allocated = false;
 
-    // Allocates the first blocks; a failure ends the run with status 1.
+    // Allocates the first blocks; a failure is reported and thrown on as
+    // std::bad_alloc.
     void allocate();
-    // Appends; a block that cannot be allocated ends the run with status 1.
+    // Appends; a block that cannot be allocated is reported and thrown on.
     void add_face(int a, int b, int c, int face, FaceKind kind);
     void add_vertex(const std::array<float, 3>& point, const std::array<float, 3>& normal, int sphere, int face);
     // Frees the blocks and zeroes the counters.

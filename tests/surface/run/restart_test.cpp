@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <filesystem>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -19,13 +21,17 @@ namespace {
 
 // The program's stages, made to fail a given number of times: the reduced
 // surface by its result, the SES and the triangulation by marking the lone
-// sphere's face bad and reporting a problem.
+// sphere's face bad and reporting a problem; any of them by running out of
+// memory.
 class FlakyStages final : public velmesh::SurfaceStages {
 public:
+    enum Stage { reduced, ses, triangulation };
+
     int reduced_failures = 0;
     int reduced_result_when_failing = -1;
     int ses_failures = 0;
     int triangulation_failures = 0;
+    std::array<int, 3> memory_failures{};
     int reduced_calls = 0, ses_calls = 0, area_calls = 0, triangulation_calls = 0;
     std::vector<short> attempts_seen;
 
@@ -33,6 +39,7 @@ public:
         ++reduced_calls;
         attempts_seen.push_back(run.attempt);
         const int result = real_.reduced_surface(run);
+        out_of_memory(reduced);
         if (reduced_failures > 0) {
             --reduced_failures;
             return reduced_result_when_failing;
@@ -42,6 +49,7 @@ public:
     int solvent_excluded_surface(RunState& run, velmesh::RS_component& component) override {
         ++ses_calls;
         const int problems = real_.solvent_excluded_surface(run, component);
+        out_of_memory(ses);
         if (ses_failures == 0) return problems;
         --ses_failures;
         component.ses_component->faces.first()->bad = 1;
@@ -54,6 +62,7 @@ public:
     int triangulate(RunState& run, velmesh::SES_component& component) override {
         ++triangulation_calls;
         const int problems = real_.triangulate(run, component);
+        out_of_memory(triangulation);
         if (triangulation_failures == 0) return problems;
         --triangulation_failures;
         component.faces.first()->bad = 1;
@@ -61,6 +70,14 @@ public:
     }
 
 private:
+    // Throws as an allocation deep in the stage would, after the stage has
+    // built what it holds.
+    void out_of_memory(Stage stage) {
+        if (memory_failures[stage] == 0) return;
+        --memory_failures[stage];
+        throw std::bad_alloc();
+    }
+
     velmesh::VelmeshStages real_;
 };
 
@@ -227,6 +244,49 @@ TEST(Restart, AllStagesShareFiveAttempts) {
     EXPECT_NE(o.out.find("Failed during triangulation, try again 5\n"), std::string::npos);
     EXPECT_NE(o.out.find("failed to triangulate component 0"), std::string::npos);
     EXPECT_EQ(o.out.find("VELMESH terminated normally\n"), std::string::npos);
+}
+
+// A stage that runs out of memory fails like a stage with problems: the
+// restart frees everything and tries again, and when no attempt is left (or
+// restarts are off) the run ends with status 1 instead of going on with what
+// the stage left half built.
+TEST(Restart, StagesOutOfMemoryTryAgainOrEndTheRun) {
+    struct Case {
+        FlakyStages::Stage stage;
+        std::string try_again;
+    };
+    const std::vector<Case> cases = {
+        {FlakyStages::reduced, "Failed to compute reduced surface -1, try again 2\n"},
+        {FlakyStages::ses, " 1 faces with problems\nFailed to compute level 0 surface, try again 2\n"},
+        {FlakyStages::triangulation, " 1 faces with PBR problems\nFailed during triangulation, try again 2\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.try_again);
+        {
+            FlakyStages stages;
+            stages.memory_failures[c.stage] = 1;
+            TempDir dir;
+            const Outcome o = run_with(stages, {}, dir);
+            EXPECT_EQ(o.status, 0) << o.out << o.err;
+            EXPECT_EQ(o.err, "velmesh: not enough memory\n");
+            EXPECT_NE(o.out.find(c.try_again), std::string::npos) << o.out;
+            EXPECT_NE(o.out.find("VELMESH terminated normally\n"), std::string::npos);
+            EXPECT_TRUE(std::filesystem::exists(dir.file("m.vert")));
+        }
+        for (const std::vector<std::string>& switches :
+             {std::vector<std::string>{}, std::vector<std::string>{"-no_rest", "-no_rest_on"}}) {
+            FlakyStages stages;
+            stages.memory_failures[c.stage] = 100;
+            TempDir dir;
+            const Outcome o = run_with(stages, switches, dir);
+            EXPECT_EQ(o.status, 1) << o.out << o.err;
+            // The reduced surface tries again even with restarts off.
+            const bool attempts = switches.empty() || c.stage == FlakyStages::reduced;
+            EXPECT_EQ(occurrences(o.err, "velmesh: not enough memory\n"), attempts ? 5 : 1) << o.err;
+            EXPECT_EQ(o.out.find("terminated normally"), std::string::npos) << o.out;
+            EXPECT_FALSE(std::filesystem::exists(dir.file("m.vert")));
+        }
+    }
 }
 
 }  // namespace

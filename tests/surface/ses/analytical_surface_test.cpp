@@ -124,7 +124,7 @@ Totals totals(const std::vector<TestSphere>& spheres, double probe) {
 }
 
 void expect_same(const Totals& a, const Totals& b, const std::vector<int>& order) {
-    const auto near = [](double x, double y) { return std::fabs(x - y) <= 1e-3 * std::fabs(x) + 1e-3; };
+    const auto near = [](double x, double y) { return std::fabs(x - y) < 0.01; };
     EXPECT_TRUE(near(a.reentrant, b.reentrant)) << a.reentrant << " " << b.reentrant;
     EXPECT_TRUE(near(a.toric, b.toric)) << a.toric << " " << b.toric;
     EXPECT_TRUE(near(a.contact, b.contact)) << a.contact << " " << b.contact;
@@ -135,6 +135,9 @@ void expect_same(const Totals& a, const Totals& b, const std::vector<int>& order
     }
 }
 
+// Moved or read in another order, a cluster whose probe spheres overlap (at
+// probe 3 widely) keeps every area, of the component and of each sphere, to
+// within 0.01.
 TEST(AnalyticalSurface, AreasDoNotDependOnPlaceOrOrder) {
     for (const double probe : {1.5, 3.0}) {
         SCOPED_TRACE(probe);
