@@ -220,3 +220,27 @@ TEST(TriangulatedSurface, ProteinsGiveClosedMeshes) {
 }
 
 }  // namespace
+
+namespace {
+
+// Two toric faces of a sphere in a protein at probe 1 meet it along two
+// contact arcs between the same two vertices (a contact cycle of two arcs),
+// each swept in one rotation step: the arcs need a point between their ends,
+// or both are one chord that four triangles share.
+TEST(TriangulatedSurface, AContactCycleOfTwoArcsClosesWithoutARestart) {
+    const Shape shape{"two-arc contact cycle",
+                      surface_testing::read_spheres(std::string(ZELMAR_FIXTURES) + "/spheres/two_arc_contact_cycle.xyz"),
+                      1.0};
+    for (const double density : {1.0, 3.0}) {
+        SCOPED_TRACE(density);
+        TempDir dir;
+        const MeshRun run = run_and_check(shape, density, dir);
+        ASSERT_EQ(run.result.status, 0) << run.result.out;
+        EXPECT_EQ(run.result.out.find("try again"), std::string::npos) << run.result.out;
+        EXPECT_EQ(run.result.out.find("WARNING"), std::string::npos) << run.result.out;
+        ASSERT_EQ(run.checks.size(), 1u);
+        EXPECT_TRUE(run.checks[0].ok()) << run.checks[0].report();
+    }
+}
+
+}  // namespace
