@@ -129,6 +129,51 @@ TEST(PlanarFront, ClosesRegionsWithCounterClockwiseTriangles) {
     }
 }
 
+// Two boundary points in the same place (an arc of no length between them,
+// where two vertices of a face coincide): the front closes that zero-length
+// segment with a neighbour into a triangle without area, and the rest as
+// usual, with no need of the corner clipping.
+TEST(PlanarFront, ClosesABoundaryWithAZeroLengthSegment) {
+    struct Case {
+        const char* name;
+        std::vector<PlanePoint> points;
+        std::vector<int> cycle;
+        int twin_a, twin_b;  // the two points in one place
+        double area;
+    };
+    const Case cases[] = {
+        {"at a corner", {{0, 0}, {2, 0}, {2, 0}, {2, 2}, {0, 2}}, {0, 1, 2, 3, 4}, 1, 2, 4},
+        {"inside a side", {{0, 0}, {1, 0}, {1, 0}, {2, 0}, {2, 2}, {0, 2}}, {0, 1, 2, 3, 4, 5}, 1, 2, 4},
+        {"with free points", {{0, 0}, {3, 0}, {3, 0}, {3, 3}, {0, 3}, {1, 1}, {2, 1.5}, {1, 2}}, {0, 1, 2, 3, 4}, 1, 2, 9},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        velmesh::PlanarFront front;
+        for (const PlanePoint& p : c.points) front.add_point(p);
+        for (std::size_t k = 0; k < c.cycle.size(); ++k)
+            front.add_segment(c.cycle[k], c.cycle[(k + 1) % c.cycle.size()]);
+        ASSERT_TRUE(front.run());
+        EXPECT_EQ(front.unused_points(), 0);
+        expect_closes(c.points, {c.cycle}, front.triangles(), false);
+        double area = 0;
+        int flat = 0;
+        for (const Triangle& t : front.triangles()) {
+            const double twice = orient(c.points[t[0]], c.points[t[1]], c.points[t[2]]);
+            const bool has_twins =
+                std::count(t.begin(), t.end(), c.twin_a) + std::count(t.begin(), t.end(), c.twin_b) == 2;
+            if (has_twins) {
+                EXPECT_EQ(twice, 0);
+                ++flat;
+            } else {
+                EXPECT_GT(twice, 0) << t[0] << " " << t[1] << " " << t[2];
+            }
+            area += twice / 2;
+        }
+        EXPECT_EQ(flat, 1);
+        EXPECT_NEAR(area, c.area, 1e-12);
+    }
+}
+
 TEST(PlanarFront, CornersCloseEvenACycleWhoseChordsCross) {
     // A figure eight: no planar triangulation exists, but a disk does.
     const std::vector<PlanePoint> points = {{0, 0}, {2, 2}, {2, 0}, {0, 2}, {-1, 1}};
