@@ -116,7 +116,9 @@ TEST(MeshChecker, CatchesEachKindOfFault) {
          [](Mesh& m, MeshCheckOptions&) {
              for (FaceRow& f : m.faces) std::swap(f.vertices[0], f.vertices[1]);
          },
-         "is not positive"},
+         "has the wrong sign"},
+        {"a cavity's surface facing out",
+         [](Mesh&, MeshCheckOptions& o) { o.volume_sign = -1; }, "has the wrong sign"},
         {"index out of range", [](Mesh& m, MeshCheckOptions&) { m.faces[3].vertices[2] = 7; }, "out of 1..6"},
         {"index zero", [](Mesh& m, MeshCheckOptions&) { m.faces[3].vertices[2] = 0; }, "out of 1..6"},
         {"repeated vertex", [](Mesh& m, MeshCheckOptions&) { m.faces[0].vertices[2] = m.faces[0].vertices[0]; },

@@ -1,5 +1,8 @@
 #include "surface/ses/ComputeSES.h"
 
+#include <algorithm>
+#include <numeric>
+#include <unordered_map>
 #include <vector>
 
 #include "surface/ses/ContactFaces.h"
@@ -36,6 +39,31 @@ void lone_sphere_surface(RunState& run, const RS_component& component, SES_compo
     const double sas = kFourPi * (r + p) * (r + p);
     ses.sas_area = ses.numerical_sas_area = sas;
     ses.sas_volume = ses.numerical_sas_volume = (r + p) * sas / 3;
+}
+
+// The connected pieces of the surface, faces joined through their edges. A
+// free torus whose sphere has no other edge closes a piece of its own, and
+// the cuts where probe spheres overlap can seal off a pocket of the surface
+// from the rest.
+int count_shells(const SES_component& ses) {
+    std::unordered_map<const SES_face*, int> index;
+    index.reserve(static_cast<std::size_t>(ses.face_count));
+    for (const SES_face& face : ses.faces) index.emplace(&face, static_cast<int>(index.size()));
+    std::vector<int> parent(index.size());
+    std::iota(parent.begin(), parent.end(), 0);
+    const auto root = [&](int x) {
+        while (parent[x] != x) x = parent[x] = parent[parent[x]];
+        return x;
+    };
+    int shells = static_cast<int>(parent.size());
+    for (const SES_edge& edge : ses.edges) {
+        if (edge.first_face == nullptr || edge.second_face == nullptr) continue;
+        const int a = root(index.at(edge.first_face)), b = root(index.at(edge.second_face));
+        if (a == b) continue;
+        parent[std::max(a, b)] = std::min(a, b);
+        --shells;
+    }
+    return std::max(shells, 1);
 }
 
 // shells - (V + F - (E + holes + extra contact cycles)) / 2: the faces with
@@ -77,6 +105,7 @@ int compute_SES(RunState& run, RS_component& component, float probe_radius) {
     SESContext context{run, ses, probe_radius};
     const bool cut_overlaps = run.self_intersections && !component.faces.empty();
     const int problems = build_surface(context, component, cut_overlaps);
+    ses.shells = count_shells(ses);
     set_analytical_genus(ses);
     return problems;
 }

@@ -70,8 +70,6 @@ void full_torus(SESContext& context, RS_edge& edge) {
     SES_face& half = torus_face(context, edge, kSingularTorusHalfFace);
     append_edge(half, full_circle(context, edge, edge.j, on_j), 1);
     append_seam(half, seam(context, edge, apex_j, on_j));
-    const auto alone = [&](int sphere) { return context.run.atoms[sphere].edges.size() == 1; };
-    if (alone(edge.i) || alone(edge.j)) ++context.ses.shells;
 }
 
 }  // namespace

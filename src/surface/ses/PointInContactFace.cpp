@@ -18,6 +18,9 @@ constexpr double kTwoPi = 2 * std::numbers::pi;
 constexpr double kAngleSlack = 1e-6;
 // Crossings of nearly tangent circles are not trusted either.
 constexpr double kTangentSlack = 1e-9;
+// How far the reference arc's crossing may lie from the point of the arc it
+// was drawn through.
+constexpr double kReferenceSlack = 1e-4;
 // The least distance from the boundary, in radians, at which a point counts
 // as decided.
 constexpr double kBoundary = 0.001;
@@ -70,6 +73,26 @@ private:
     Vec3 from_;
 };
 
+// The reference arc's crossing nearest the reference point, among those from
+// `first` on, is the reference point itself: it lies at angle 0 up to the
+// rounding of the arc's stored data (single precision, which on a small
+// sphere far from the origin is more than kAngleSlack). Removes it; false
+// when none lies that near.
+bool drop_reference_crossing(std::vector<double>& angles, std::size_t first) {
+    std::size_t nearest = angles.size();
+    double gap = kReferenceSlack;
+    for (std::size_t k = first; k < angles.size(); ++k) {
+        const double to_zero = std::min(angles[k], kTwoPi - angles[k]);
+        if (to_zero < gap) {
+            gap = to_zero;
+            nearest = k;
+        }
+    }
+    if (nearest == angles.size()) return false;
+    angles.erase(angles.begin() + static_cast<std::ptrdiff_t>(nearest));
+    return true;
+}
+
 // The decision along the great circle from a point of the reference arc
 // (the fraction `along` of its way) to the point; kTryAnother when this
 // reference cannot decide.
@@ -96,22 +119,19 @@ int decide_from(const Vec3& x, const Vec3& centre, double radius, std::span<cons
 
     const GreatCircle circle(centre, radius, g, y);
     angles.clear();
-    for (const BoundaryArc& arc : boundary)
+    for (const BoundaryArc& arc : boundary) {
+        const std::size_t first = angles.size();
         if (!circle.crossings(*arc.edge, angles)) return kTryAnother;
-    // The reference point itself is one crossing, at angle 0.
-    int total = 0, before = 0;
-    bool reference_seen = false;
+        if (&arc == &reference && !drop_reference_crossing(angles, first)) return kTryAnother;
+    }
+    // With the reference point's own crossing, the count is even.
+    if (angles.size() % 2 == 0) return kTryAnother;
+    int before = 0;
     for (const double a : angles) {
-        ++total;
-        if (a < kAngleSlack || kTwoPi - a < kAngleSlack) {
-            if (reference_seen) return kTryAnother;
-            reference_seen = true;
-            continue;
-        }
+        if (a < kAngleSlack || kTwoPi - a < kAngleSlack) return kTryAnother;
         if (std::fabs(a - target) < tolerance) return 0;
         if (a < target) ++before;
     }
-    if (!reference_seen || total % 2 != 0) return kTryAnother;
     const bool inside = (entering > 0) != (before % 2 != 0);
     return inside ? 1 : -1;
 }

@@ -210,7 +210,7 @@ struct SES_component {
     int number = 0;                         // component number, from 0
     int holes = 0;                          // holes found in reentrant faces
     int contact_cycle_adjustment = 0;       // boundary cycles added to contact faces beyond their first
-    int shells = 1;
+    int shells = 1;                         // connected pieces of the surface
     float probe_radius = 0;
     // Analytical measures.
     double reentrant_area = 0, toric_area = 0, contact_area = 0, ses_area = 0, sas_area = 0;

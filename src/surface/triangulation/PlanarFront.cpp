@@ -185,7 +185,9 @@ bool PlanarFront::inside_sweep(int apex, int before, int after, int x) const {
             neighbour = other;
         }
     }
-    if (sweep < 0 || neighbour == x) return true;
+    // The neighbour itself, or a point in its place (the far end of a
+    // segment of no length), bounds the sweep without leaving it.
+    if (sweep < 0 || neighbour == x || coincide(points_[neighbour], points_[x])) return true;
     const double to_x = before < 0 ? turn(p, points_[after], points_[x]) : turn(p, points_[x], points_[before]);
     return to_x > 0 && to_x < sweep;
 }
@@ -217,7 +219,7 @@ bool PlanarFront::point_inside(int a, int b, int x) const {
 }
 
 // Whether the side (u, v) crosses an open segment that shares no point with
-// it.
+// it, nor a place (a segment from a point's twin only touches the side).
 bool PlanarFront::crosses_open_segment(int u, int v) const {
     const PlanePoint& pu = points_[u];
     const PlanePoint& pv = points_[v];
@@ -225,6 +227,7 @@ bool PlanarFront::crosses_open_segment(int u, int v) const {
         if (!s.open || s.a == u || s.a == v || s.b == u || s.b == v) continue;
         const PlanePoint& ps = points_[s.a];
         const PlanePoint& pt = points_[s.b];
+        if (coincide(ps, pu) || coincide(ps, pv) || coincide(pt, pu) || coincide(pt, pv)) continue;
         const double o1 = orient(pu, pv, ps), o2 = orient(pu, pv, pt);
         if ((o1 > 0) == (o2 > 0) && o1 != 0 && o2 != 0) continue;
         const double o3 = orient(ps, pt, pu), o4 = orient(ps, pt, pv);

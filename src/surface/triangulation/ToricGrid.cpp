@@ -89,6 +89,10 @@ public:
         m = std::max(m, full_turn ? 3 : 1);
         if (face_.narrow && m == 1) m = 2;
         rows_ = step_count(rotation, kPi / m);
+        // The contact arc of a narrow face and another arc close a cycle
+        // between the same two vertices: with no point between its ends on
+        // either, both would be one chord, used by four triangles.
+        if (face_.narrow && rows_ == 1) rows_ = 2;
 
         axis_ = rotation_axis(full_turn);
         const Vec3 torus_centre = rs.torus_centre;

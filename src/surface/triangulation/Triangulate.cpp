@@ -1,5 +1,6 @@
 #include "surface/triangulation/Triangulate.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <string>
 
@@ -56,15 +57,28 @@ int triangulate_faces_of_type(RunState& run, SES_component& component, short typ
     return failed;
 }
 
-void check_genus(RunState& run, SES_component& component) {
+MeshCounts check_genus(RunState& run, SES_component& component) {
     const MeshCounts counts = count_mesh(run.triangulation);
     component.triangulated_genus = genus(component.shells, counts.vertices, counts.edges, counts.faces);
     if (component.triangulated_genus != component.analytical_genus)
         print_out("WARNING: Genus mismatch (ana = %.1f, tri = %.1f )\n", component.analytical_genus,
                   component.triangulated_genus);
+    return counts;
 }
 
 }  // namespace
+
+int check_triangulated_surface(RunState& run, SES_component& component) {
+    if (check_genus(run, component).open_edges == 0) return 0;
+    const std::vector<int> numbers = faces_at_open_edges(run.triangulation);
+    int marked = 0;
+    for (SES_face& face : component.faces)
+        if (std::binary_search(numbers.begin(), numbers.end(), face.id)) {
+            face.bad = 1;
+            ++marked;
+        }
+    return std::max(marked, 1);
+}
 
 int triangulate_component(RunState& run, SES_component& component) {
     TriangulationTables& tables = run.triangulation;
@@ -93,8 +107,14 @@ int triangulate_component(RunState& run, SES_component& component) {
     }
     tables.last_type3_vertex = tables.next_vertex - 1;
     if (run.want_triangulation[1]) failed += triangulate_faces_of_type(run, component, kContactFace);
+    // A mesh left open by a face that failed is that face's problem already;
+    // one of some kinds of faces only is open by design.
+    const bool whole = run.want_triangulation[0] && run.want_triangulation[1] && run.want_triangulation[2];
+    if (failed == 0 && whole)
+        failed = check_triangulated_surface(run, component);
+    else
+        check_genus(run, component);
     tables.problem_count = failed;
-    check_genus(run, component);
     return failed;
 }
 

@@ -160,16 +160,38 @@ TEST(LoneSphere, HighDensityTemplateForSixthColumnOne) {
     EXPECT_TRUE(surface_testing::check_mesh(high, options).ok());
 }
 
+// At density 1 a sphere of area below 6 has a template of fewer than six
+// points, whose fans would be degenerate: it is left empty, and the mesh has
+// no triangle (the genus check says so: the analytical genus of a lone
+// sphere stays 0, the empty mesh counts as 1). Six points make a closed
+// octahedron.
 TEST(LoneSphere, TooSmallForItsTemplateGivesAnEmptyMeshAndAGenusWarning) {
-    TempDir dir;
-    write_file(dir.file("s.xyz"), "0 0 0 0.25\n");
-    const auto result = run_capture({"-if", dir.file("s.xyz"), "-of", dir.file("m")});
-    ASSERT_EQ(result.status, 0);
-    EXPECT_NE(result.out.find("WARNING: Genus mismatch (ana = 0.0, tri = 1.0 )\n"), std::string::npos);
-    EXPECT_NE(result.out.find("       0      1.50        0.000      0.000\n"), std::string::npos) << result.out;
-    EXPECT_EQ(read_file(dir.file("m.face")),
-              "# VELMESH solvent excluded surface faces for " + dir.file("s.xyz") +
-                  "\n#faces  #sphere density probe_r\n      0       1  1.00  1.50\n");
+    struct Case {
+        const char* radius;
+        int points;  // 4 pi r^2, truncated
+    };
+    for (const Case c : {Case{"0.25", 0}, Case{"0.6", 4}, Case{"0.65", 5}, Case{"0.7", 6}}) {
+        SCOPED_TRACE(c.radius);
+        TempDir dir;
+        write_file(dir.file("s.xyz"), std::string("0 0 0 ") + c.radius + "\n");
+        const auto result = run_capture({"-if", dir.file("s.xyz"), "-of", dir.file("m")});
+        ASSERT_EQ(result.status, 0);
+        const bool empty = c.points < 6;
+        EXPECT_EQ(result.out.find("WARNING: Genus mismatch (ana = 0.0, tri = 1.0 )\n") != std::string::npos, empty)
+            << result.out;
+        if (!empty) {
+            surface_testing::MeshCheckOptions options;
+            options.spheres = {{0, 0, 0, std::stod(c.radius)}};
+            const auto check = surface_testing::check_mesh_files(dir.file("m.vert"), dir.file("m.face"), options);
+            EXPECT_TRUE(check.ok()) << check.report();
+            EXPECT_EQ(check.euler, (std::vector<int>{2}));
+            continue;
+        }
+        EXPECT_NE(result.out.find("       0      1.50        0.000      0.000\n"), std::string::npos) << result.out;
+        EXPECT_EQ(read_file(dir.file("m.face")),
+                  "# VELMESH solvent excluded surface faces for " + dir.file("s.xyz") +
+                      "\n#faces  #sphere density probe_r\n      0       1  1.00  1.50\n");
+    }
 }
 
 TEST(LoneSphere, IsolatedSpheresAreOneComponentEach) {

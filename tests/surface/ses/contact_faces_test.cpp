@@ -1,5 +1,6 @@
 // Contact faces: the point-in-region test on regions of known shape, the
-// grouping of a sphere's cycles into faces, and the walk of a contact cycle
+// grouping of a sphere's cycles into faces (small ones far from the origin
+// too), and the walk of a contact cycle
 // on a surface broken on purpose: it stops with its message and marks its
 // toric face for a restart instead of running on.
 #include <gtest/gtest.h>
@@ -173,6 +174,28 @@ TEST(ContactFaces, ASphereBetweenTwoFreeToriHasOneFaceWithTwoCycles) {
     const SES_component& ses = *run.ses_components.first();
     EXPECT_EQ(ses.contact_cycle_adjustment, 1);
     EXPECT_EQ(ses.analytical_genus, 0);
+}
+
+// Five spheres of a protein, far from the origin, at probe 3: the fifth
+// carries two small three-arc cycles 0.35 radians apart, each its own face.
+// Every great circle from the first cycle's arcs to the second's start points
+// crosses the arc it was drawn from a few millionths of a radian off its
+// point (the arcs' data are single precision), which must still count as
+// that point, or the grouping cannot decide.
+TEST(ContactFaces, SmallCyclesFarFromTheOriginAreGroupedApart) {
+    velmesh::RunState run =
+        run_of(surface_testing::read_spheres(std::string(ZELMAR_FIXTURES) + "/spheres/tiny_contact_faces.xyz"), 3.0);
+    surface_testing::CapturedConsole console;
+    ASSERT_EQ(surface_testing::compute_analytical_surface(run), 0);
+    EXPECT_EQ(console.err(), "");
+    const auto check = surface_testing::check_analytical_surface(run);
+    EXPECT_TRUE(check.ok()) << check.report();
+    int small = 0;
+    for (const SES_face* face : run.atoms[4].contact_faces) {
+        EXPECT_EQ(face->cycle_count, 1);
+        if (face->edges.size() == 3) ++small;
+    }
+    EXPECT_EQ(small, 2);
 }
 
 // What a walk from the contact arc at `arc` of the toric face meets: the

@@ -85,7 +85,9 @@ ExcludedRegion::ExcludedRegion(const std::vector<TestSphere>& spheres, double pr
         flags_.push_back(s.flags);
         largest = std::max(largest, s.r + p_);
     }
-    cell_ = largest + p_;
+    // Grown spheres that overlap have centres less than twice the largest
+    // radius apart: one cell, so the cells around a point hold them all.
+    cell_ = 2 * largest;
     for (int k = 0; k < static_cast<int>(grown_.size()); ++k) {
         sphere_grid_[cell_key(grown_[k].centre)].push_back(k);
         for (int c = 0; c < 3; ++c) {

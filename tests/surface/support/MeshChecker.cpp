@@ -148,7 +148,7 @@ MeshCheck check_mesh(const Mesh& mesh, const MeshCheckOptions& options) {
         const int euler = static_cast<int>(c[0] - c[1] + c[2]);
         check.euler.push_back(euler);
         const int g = piece < static_cast<int>(options.genus.size()) ? options.genus[piece] : 0;
-        if (euler != 2 - 2 * g)
+        if (options.check_genus && euler != 2 - 2 * g)
             add_problem(check, "piece " + std::to_string(piece) + " has Euler characteristic " +
                                    std::to_string(euler) + ", expected " + std::to_string(2 - 2 * g));
         ++piece;
@@ -163,8 +163,8 @@ MeshCheck check_mesh(const Mesh& mesh, const MeshCheckOptions& options) {
         check.volume += dot(a, cross(b, c)) / 6;
         check.area += length(cross(minus(b, a), minus(c, a))) / 2;
     }
-    if (!mesh.faces.empty() && !(check.volume > 0))
-        add_problem(check, "enclosed volume " + std::to_string(check.volume) + " is not positive");
+    if (!mesh.faces.empty() && !(check.volume * options.volume_sign > 0))
+        add_problem(check, "enclosed volume " + std::to_string(check.volume) + " has the wrong sign");
     if (options.printed_volume) {
         const double printed = *options.printed_volume;
         if (std::fabs(check.volume - printed) > options.volume_tolerance * std::fabs(printed) + 0.005)
@@ -175,7 +175,7 @@ MeshCheck check_mesh(const Mesh& mesh, const MeshCheckOptions& options) {
     // Vertices on their spheres, or on a probe sphere.
     const double tol = options.position_tolerance;
     const double p = options.probe_radius;
-    for (int i = 0; i < nv; ++i) {
+    for (int i = 0; i < nv && options.check_positions; ++i) {
         const VertexRow& v = mesh.vertices[i];
         if (std::fabs(length(v.normal) - 1) > 0.01) add_problem(check, "vertex " + std::to_string(i + 1) + " normal is not unit");
         const int s = v.sphere - 1;

@@ -55,6 +55,11 @@ struct MeshCheckOptions {
     // Genus of each piece, in order of the pieces' smallest vertex; missing
     // entries are 0.
     std::vector<int> genus;
+    bool check_genus = true;  // false when the genus is not known
+    // The sign the enclosed volume must have: a cavity's surface faces into
+    // the cavity and encloses a negative volume.
+    int volume_sign = 1;
+    bool check_positions = true;  // false when the radii the run used differ
     std::optional<double> printed_volume;
     double volume_tolerance = 1e-3;  // relative
     bool allow_unused_vertices = false;

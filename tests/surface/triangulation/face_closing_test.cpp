@@ -1,16 +1,22 @@
 // The pieces of the triangulation on small fixtures: the planar front and
 // its corner-by-corner way out, the mesh counts behind the genus check, and
-// what the triangulation of a component does when a face fails.
+// what the triangulation of a component does when a face fails or the mesh
+// does not close.
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cmath>
+#include <filesystem>
 #include <map>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "support/TempDir.h"
+#include "surface/Run.h"
+#include "surface/Stages.h"
 #include "surface/input/RadiusClasses.h"
+#include "surface/support/MeshChecker.h"
 #include "surface/support/SESChecker.h"
 #include "surface/support/SphereSets.h"
 #include "surface/support/VelmeshRun.h"
@@ -123,6 +129,51 @@ TEST(PlanarFront, ClosesRegionsWithCounterClockwiseTriangles) {
     }
 }
 
+// Two boundary points in the same place (an arc of no length between them,
+// where two vertices of a face coincide): the front closes that zero-length
+// segment with a neighbour into a triangle without area, and the rest as
+// usual, with no need of the corner clipping.
+TEST(PlanarFront, ClosesABoundaryWithAZeroLengthSegment) {
+    struct Case {
+        const char* name;
+        std::vector<PlanePoint> points;
+        std::vector<int> cycle;
+        int twin_a, twin_b;  // the two points in one place
+        double area;
+    };
+    const Case cases[] = {
+        {"at a corner", {{0, 0}, {2, 0}, {2, 0}, {2, 2}, {0, 2}}, {0, 1, 2, 3, 4}, 1, 2, 4},
+        {"inside a side", {{0, 0}, {1, 0}, {1, 0}, {2, 0}, {2, 2}, {0, 2}}, {0, 1, 2, 3, 4, 5}, 1, 2, 4},
+        {"with free points", {{0, 0}, {3, 0}, {3, 0}, {3, 3}, {0, 3}, {1, 1}, {2, 1.5}, {1, 2}}, {0, 1, 2, 3, 4}, 1, 2, 9},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        velmesh::PlanarFront front;
+        for (const PlanePoint& p : c.points) front.add_point(p);
+        for (std::size_t k = 0; k < c.cycle.size(); ++k)
+            front.add_segment(c.cycle[k], c.cycle[(k + 1) % c.cycle.size()]);
+        ASSERT_TRUE(front.run());
+        EXPECT_EQ(front.unused_points(), 0);
+        expect_closes(c.points, {c.cycle}, front.triangles(), false);
+        double area = 0;
+        int flat = 0;
+        for (const Triangle& t : front.triangles()) {
+            const double twice = orient(c.points[t[0]], c.points[t[1]], c.points[t[2]]);
+            const bool has_twins =
+                std::count(t.begin(), t.end(), c.twin_a) + std::count(t.begin(), t.end(), c.twin_b) == 2;
+            if (has_twins) {
+                EXPECT_EQ(twice, 0);
+                ++flat;
+            } else {
+                EXPECT_GT(twice, 0) << t[0] << " " << t[1] << " " << t[2];
+            }
+            area += twice / 2;
+        }
+        EXPECT_EQ(flat, 1);
+        EXPECT_NEAR(area, c.area, 1e-12);
+    }
+}
+
 TEST(PlanarFront, CornersCloseEvenACycleWhoseChordsCross) {
     // A figure eight: no planar triangulation exists, but a disk does.
     const std::vector<PlanePoint> points = {{0, 0}, {2, 2}, {2, 0}, {0, 2}, {-1, 1}};
@@ -188,6 +239,105 @@ TEST(TriangulateComponent, AFailedReentrantFaceReturnsEarlyOnlyWhenARestartFollo
             EXPECT_EQ(contact_triangles, 0);
         else
             EXPECT_GT(contact_triangles, 0);
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// A run over two spheres with its templates, ready for the surface stages.
+velmesh::RunState two_sphere_run() {
+    velmesh::RunState run = surface_testing::run_of({{0, 0, 0, 2}, {3, 0, 0, 1.6}}, 1.5);
+    run.density = 1;
+    run.sqrt_density = 1;
+    run.hdensity = 3;
+    run.sqrt_hdensity = std::sqrt(3.0f);
+    run.want_triangulation = {true, true, true};
+    velmesh::reset_radius_classes(run);
+    for (auto& atom : run.atoms) atom.radius_class = static_cast<short>(velmesh::radius_class_of(run, atom.r));
+    velmesh::build_templates(run);
+    return run;
+}
+
+// A triangle turned over, or one moved off its neighbour's edge: the counts
+// the genus uses see neither, the check of the edges sees both and marks the
+// face the triangle belongs to.
+TEST(TriangulateComponent, AFoldOrAHoleInTheMeshIsAFaceProblem) {
+    struct Fault {
+        const char* name;
+        void (*apply)(velmesh::MeshFace&);
+    };
+    const Fault faults[] = {
+        {"turned over", [](velmesh::MeshFace& f) { std::swap(f.vertices[0], f.vertices[1]); }},
+        {"moved to another vertex", [](velmesh::MeshFace& f) { f.vertices[2] = f.vertices[2] == 0 ? 1 : 0; }},
+    };
+    for (const Fault& fault : faults) {
+        SCOPED_TRACE(fault.name);
+        velmesh::RunState run = two_sphere_run();
+        surface_testing::CapturedConsole console;
+        ASSERT_EQ(surface_testing::compute_analytical_surface(run), 0);
+        velmesh::SES_component& component = *run.ses_components.first();
+        ASSERT_EQ(velmesh::triangulate_component(run, component), 0);
+        ASSERT_EQ(velmesh::check_triangulated_surface(run, component), 0);
+        velmesh::MeshFace& triangle = run.triangulation.faces[run.triangulation.face_count() / 2];
+        fault.apply(triangle);
+        EXPECT_GE(velmesh::check_triangulated_surface(run, component), 1);
+        for (const velmesh::SES_face& face : component.faces)
+            if (face.id == triangle.face) {
+                EXPECT_EQ(face.bad, 1);
+            }
+    }
+}
+
+// The stages of the program, but the triangulation folds one triangle of the
+// mesh on its first `folds` calls before it checks it.
+class FoldingStages final : public velmesh::SurfaceStages {
+public:
+    explicit FoldingStages(int folds) : folds_(folds) {}
+    int reduced_surface(velmesh::RunState& run) override { return real_.reduced_surface(run); }
+    int solvent_excluded_surface(velmesh::RunState& run, velmesh::RS_component& c) override {
+        return real_.solvent_excluded_surface(run, c);
+    }
+    void analytical_areas(velmesh::RunState& run) override { real_.analytical_areas(run); }
+    int triangulate(velmesh::RunState& run, velmesh::SES_component& component) override {
+        const int problems = real_.triangulate(run, component);
+        if (problems != 0 || folds_ == 0) return problems;
+        --folds_;
+        std::swap(run.triangulation.faces[0].vertices[0], run.triangulation.faces[0].vertices[1]);
+        return velmesh::check_triangulated_surface(run, component);
+    }
+
+private:
+    int folds_;
+    velmesh::VelmeshStages real_;
+};
+
+// A mesh that is not closed is never written: with restarts the run tries
+// again, without them it fails.
+TEST(TriangulateComponent, AMeshThatIsNotClosedIsRestartedOrFailsTheRun) {
+    for (const bool restarts : {true, false}) {
+        SCOPED_TRACE(restarts ? "with restarts" : "without restarts");
+        testing_support::TempDir dir;
+        testing_support::write_file(dir.file("s.xyz"), "0 0 0 2\n3 0 0 1.6\n");
+        std::vector<std::string> args = {"-if", dir.file("s.xyz"), "-of", dir.file("m")};
+        if (!restarts) args.push_back("-no_rest");
+        FoldingStages stages(1);
+        surface_testing::CapturedConsole console;
+        const int status = velmesh::run_velmesh(args, stages);
+        if (restarts) {
+            EXPECT_EQ(status, 0) << console.out();
+            EXPECT_NE(console.out().find("Failed during triangulation, try again 2\n"), std::string::npos);
+            surface_testing::MeshCheckOptions options;
+            options.check_positions = false;  // the restart grew the radii
+            const auto check = surface_testing::check_mesh_files(dir.file("m.vert"), dir.file("m.face"), options);
+            EXPECT_TRUE(check.ok()) << check.report();
+        } else {
+            EXPECT_EQ(status, 1) << console.out();
+            EXPECT_NE(console.out().find("failed to triangulate component 0"), std::string::npos) << console.out();
+            EXPECT_FALSE(std::filesystem::exists(dir.file("m.vert")));
+            EXPECT_FALSE(std::filesystem::exists(dir.file("m.face")));
+        }
     }
 }
 

@@ -1,0 +1,126 @@
+#include "surface/support/SurfaceSweep.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <sstream>
+
+#include "support/TempDir.h"
+#include "surface/support/ExcludedRegion.h"
+#include "surface/support/SESChecker.h"
+
+namespace surface_testing {
+
+namespace {
+
+std::string text(double value) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%.9g", value);
+    return buffer;
+}
+
+std::string sphere_file(const std::vector<TestSphere>& spheres) {
+    std::string lines;
+    for (const TestSphere& s : spheres)
+        lines += text(s.x) + " " + text(s.y) + " " + text(s.z) + " " + text(s.r) + " " + std::to_string(s.flags) + "\n";
+    return lines;
+}
+
+std::vector<int> analytical_genera(const std::vector<TestSphere>& spheres, double probe) {
+    velmesh::RunState run = run_of(spheres, probe);
+    CapturedConsole console;
+    compute_analytical_surface(run);
+    std::vector<int> genera;
+    for (const auto& c : run.ses_components) genera.push_back(static_cast<int>(std::lround(c.analytical_genus)));
+    return genera;
+}
+
+void collect_warnings(const std::string& stream, std::vector<std::string>& out) {
+    std::istringstream lines(stream);
+    std::string line;
+    while (std::getline(lines, line))
+        if (line.find("WARNING") != std::string::npos || line.find("ERROR") != std::string::npos) out.push_back(line);
+}
+
+}  // namespace
+
+SweepResult sweep_case(const SweepCase& c) {
+    testing_support::TempDir dir;
+    testing_support::write_file(dir.file("s.xyz"), sphere_file(c.spheres));
+    std::vector<std::string> args = {"-if", dir.file("s.xyz"), "-of", dir.file("m"), "-probe_radius", text(c.probe),
+                                     "-de", text(c.density)};
+    if (c.all_components) args.push_back("-all_components");
+    SweepResult result;
+    result.run = run_capture(args);
+    result.restarted = result.run.out.find("try again") != std::string::npos;
+    collect_warnings(result.run.out, result.warnings);
+    collect_warnings(result.run.err, result.warnings);
+    const Report report = parse_report(result.run.out);
+    const std::vector<int> genera = analytical_genera(c.spheres, c.probe);
+    std::vector<Sphere> spheres;
+    for (const TestSphere& s : c.spheres) spheres.push_back({s.x, s.y, s.z, s.r});
+    const bool measure = c.envelope && !result.restarted;
+    std::unique_ptr<ExcludedRegion> region;
+    if (measure) region = std::make_unique<ExcludedRegion>(c.spheres, c.probe);
+    for (const VolumeRow& row : report.volumes) {
+        const std::string base = dir.file(row.component == 0 ? "m" : "m_" + std::to_string(row.component));
+        MeshCheckOptions options;
+        options.spheres = spheres;
+        options.probe_radius = c.probe;
+        options.printed_volume = row.volume;
+        // A restart grows radii: the analytical genus and the spheres then
+        // differ from those of the input.
+        // The analytical genus is that of all the component's pieces together
+        // (the cuts can seal pockets off the rest): the sum of theirs.
+        const bool genus_known = !result.restarted && row.component < static_cast<int>(genera.size());
+        options.check_genus = false;
+        options.check_positions = !result.restarted;
+        // The components after the outer one are cavities.
+        if (row.component > 0) options.volume_sign = -1;
+        const Mesh mesh = read_mesh(base + ".vert", base + ".face");
+        MeshCheck check = check_mesh(mesh, options);
+        int genus = 0;
+        for (const int euler : check.euler) genus += (2 - euler) / 2;
+        if (genus_known && genus != genera[row.component])
+            check.problems.push_back("genus of the pieces " + std::to_string(genus) + ", analytical " +
+                                     std::to_string(genera[row.component]));
+        result.checks.push_back(std::move(check));
+        if (!measure) continue;
+        for (std::size_t k = 0; k < mesh.vertices.size(); ++k) {
+            const VertexRow& v = mesh.vertices[k];
+            const double error = std::fabs(region->distance_to_probes(v.point) - c.probe);
+            if (error > 0.01) ++result.off_envelope;
+            if (error > result.envelope_error) {
+                result.envelope_error = error;
+                result.worst_vertex = static_cast<int>(k) + 1;
+            }
+        }
+    }
+    if (!c.keep_folder.empty())
+        for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+            std::filesystem::copy_file(entry.path(), std::filesystem::path(c.keep_folder) / entry.path().filename(),
+                                       std::filesystem::copy_options::overwrite_existing);
+    return result;
+}
+
+bool SweepResult::ok(double tolerance) const {
+    if (run.status != 0 || !warnings.empty() || checks.empty()) return false;
+    for (const MeshCheck& check : checks)
+        if (!check.ok()) return false;
+    return envelope_error <= tolerance;
+}
+
+std::string SweepResult::report() const {
+    std::ostringstream out;
+    out << "status " << run.status << (restarted ? " (restarted)" : "") << ", " << checks.size()
+        << " mesh(es), envelope error " << envelope_error;
+    if (envelope_error > 0) out << " at vertex " << worst_vertex << " (" << off_envelope << " off by more than 0.01)";
+    for (const std::string& w : warnings) out << "\n  " << w;
+    for (std::size_t k = 0; k < checks.size(); ++k)
+        if (!checks[k].ok()) out << "\n  component " << k << ": " << checks[k].report();
+    if (checks.empty()) out << "\n" << run.out << run.err;
+    return out.str();
+}
+
+}  // namespace surface_testing
