@@ -136,6 +136,22 @@ TEST(TriangulatedSurface, ClustersWithSmallProbesGiveClosedMeshes) {
         }
 }
 
+// Clusters with a contact face whose inner cycle is three short arcs: the
+// face is an annulus, not a disk and a triangle over the hole, so the mesh
+// keeps the analytical genus.
+TEST(TriangulatedSurface, AHoleOfThreePointsInAContactFaceStaysOpen) {
+    for (const unsigned seed : {13u, 58u}) {
+        const Shape shape{"cluster 300 seed " + std::to_string(seed), surface_testing::random_cluster(300, seed), 0.8};
+        SCOPED_TRACE(shape.name);
+        TempDir dir;
+        const MeshRun run = run_and_check(shape, 1.0, dir);
+        ASSERT_EQ(run.result.status, 0) << run.result.out << run.result.err;
+        EXPECT_EQ(run.result.out.find("WARNING"), std::string::npos) << run.result.out;
+        ASSERT_EQ(run.checks.size(), 1u);
+        EXPECT_TRUE(run.checks[0].ok()) << run.checks[0].report();
+    }
+}
+
 // Clusters in which the probe touching the extreme sphere's far side, tried
 // only at the smaller-x position of each triple, would sit in a cavity behind
 // that sphere: the surface written alone, and the first of all components,
