@@ -14,13 +14,14 @@ using surface_testing::VertexRow;
 
 namespace {
 
-// A unit octahedron around (cx, cy, cz), outward, as sphere 1 of radius 1.
-void add_octahedron(Mesh& mesh, double cx, double cy, double cz, int sphere) {
+// An octahedron of the given half-diagonal around (cx, cy, cz), outward, its
+// vertices on the sphere given.
+void add_octahedron(Mesh& mesh, double cx, double cy, double cz, int sphere, double size = 1) {
     const int base = static_cast<int>(mesh.vertices.size());
     const double d[6][3] = {{1, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 0, 1}, {0, 0, -1}};
     for (const auto& n : d) {
         VertexRow v;
-        v.point = {cx + n[0], cy + n[1], cz + n[2]};
+        v.point = {cx + size * n[0], cy + size * n[1], cz + size * n[2]};
         v.normal = {n[0], n[1], n[2]};
         v.sphere = sphere;
         mesh.vertices.push_back(v);
@@ -98,6 +99,29 @@ TEST(MeshChecker, CountsPiecesAndTheirGenus) {
     const auto torus_check = check_mesh(torus, torus_options);
     EXPECT_TRUE(torus_check.ok()) << torus_check.report();
     EXPECT_EQ(torus_check.euler, (std::vector<int>{0}));
+}
+
+Mesh octahedron(double cx, double size, bool inward = false) {
+    Mesh mesh;
+    add_octahedron(mesh, cx, 0, 0, 1, size);
+    if (inward)
+        for (FaceRow& f : mesh.faces) std::swap(f.vertices[0], f.vertices[1]);
+    return mesh;
+}
+
+TEST(MeshChecker, TellsCavitiesFromSurfacesFacingOutByHowTheyNest) {
+    const Mesh outer = octahedron(0, 10);
+    EXPECT_NEAR(surface_testing::winding_number(outer, {1, 2, 0.5}), 1, 1e-9);
+    EXPECT_NEAR(surface_testing::winding_number(outer, {11, 0, 0}), 0, 1e-9);
+    EXPECT_NEAR(surface_testing::winding_number(octahedron(0, 10, true), {1, 2, 0.5}), -1, 1e-9);
+
+    // The outer surface, a cavity in it holding a cluster of its own, a
+    // second cavity and a lone sphere apart, in a run's order.
+    const std::vector<Mesh> run = {octahedron(0, 10), octahedron(-3, 2.5, true), octahedron(-3, 1),
+                                   octahedron(4, 1, true), octahedron(20, 1)};
+    const auto surrounding = surface_testing::surrounding_meshes(run);
+    EXPECT_EQ(surrounding, (std::vector<std::vector<int>>{{}, {0}, {0, 1}, {0}, {}}));
+    EXPECT_EQ(surface_testing::volume_signs(surrounding), (std::vector<int>{1, -1, 1, -1, 1}));
 }
 
 struct Fault {

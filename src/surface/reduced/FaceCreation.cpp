@@ -13,7 +13,7 @@ namespace {
 constexpr double kAngleSlack = 0.00001;
 
 double angle_between(const Vec3& a, const Vec3& b) {
-    return std::acos(std::clamp(dot(a, b), -1.0, 1.0));
+    return angle_of_cosine(dot(a, b));
 }
 
 // Seen from `at`, whether the direction to the point lies within the angle

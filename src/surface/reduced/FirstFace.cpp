@@ -1,6 +1,10 @@
 #include "surface/reduced/FirstFace.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
+#include <numbers>
+#include <vector>
 
 #include "surface/Console.h"
 #include "surface/tree/Geometry.h"
@@ -93,7 +97,92 @@ std::optional<FaceCandidate> find_first_rs_face(RSContext& context, int a) {
     return std::nullopt;
 }
 
-std::optional<FaceCandidate> find_first_rs_face_external(RSContext& context, int a) {
+namespace {
+
+// The neighbour whose reach (its radius plus p) the probe meets first as it
+// rolls over sphere a from `start` (a free position touching a, at unit
+// direction `outward` from a's centre) along a great circle, with the torus
+// of a and that neighbour and the probe's place on its circle. Every position
+// on the way is free: each other neighbour blocks a cap of a's probe sphere
+// that lies further from `start`. False when no neighbour is in reach.
+struct FirstTouch {
+    int b = -1;
+    Torus torus;
+    Vec3 probe;
+};
+
+bool first_touch(RSContext& context, int a, const Vec3& outward, FirstTouch& touch) {
+    const Vec3& ca = context.centre(a);
+    double nearest = std::numeric_limits<double>::max();
+    Torus torus;
+    for (const int s : context.near(a)) {
+        if (s == a) continue;
+        refuse_identical_centres(context, "find_first_rs_face_external", a, s);
+        if (!torus_of(context, a, s, torus) || torus.radius <= kTiny) continue;
+        // The cap of a's probe sphere inside s's reach: its centre is the
+        // direction to s, its angular radius the angle to the torus circle.
+        const double cap = std::atan2(torus.radius, dot(torus.centre - ca, torus.axis));
+        const double gap = angle_of_cosine(dot(outward, torus.axis)) - cap;
+        if (gap >= nearest) continue;
+        nearest = gap;
+        touch.b = s;
+        touch.torus = torus;
+    }
+    if (touch.b < 0) return false;
+    // The circle's point nearest `outward`: the torus axis turned towards it
+    // by the cap's angle.
+    const Vec3& axis = touch.torus.axis;
+    Vec3 across = outward - dot(outward, axis) * axis;
+    across = norm(across) > kTiny ? normalised(across) : perpendicular(axis);
+    touch.probe = touch.torus.centre + touch.torus.radius * across;
+    return true;
+}
+
+// The angle in [0, 2 pi) that turns the direction from the centre to `from`
+// into that to `to` about the axis.
+double turn_about(const Vec3& centre, const Vec3& axis, const Vec3& from, const Vec3& to) {
+    const Vec3 u = from - centre;
+    const Vec3 w = to - centre;
+    const double angle = std::atan2(dot(cross(u, w), axis), dot(u, w));
+    return angle < 0 ? angle + 2 * std::numbers::pi : angle;
+}
+
+// The face that the probe meets rolling about the axis of a and b from the
+// free position `start` on their torus circle: the third sphere whose probe
+// position comes first, taken with the spheres in the order that puts the
+// probe on the side of the face's normal. The first free one is taken, so a
+// tie in the rolling cannot yield a blocked position.
+std::optional<FaceCandidate> face_rolled_to(RSContext& context, int a, const FirstTouch& touch) {
+    const int b = touch.b;
+    const Torus& torus = touch.torus;
+    struct Stop {
+        double angle;
+        int c;
+        Vec3 probe;
+    };
+    std::vector<Stop> stops;
+    const std::span<const int> circle = near_circle(context, a, torus);
+    ProbePositions positions;
+    for (const int c : circle) {
+        if (c == a || c == b) continue;
+        if (probe_positions(torus, context.centre(c), context.radius(c), context.p, positions) != 0) continue;
+        for (const Vec3& probe : {positions.first, positions.second})
+            stops.push_back({turn_about(torus.centre, torus.axis, touch.probe, probe), c, probe});
+    }
+    std::sort(stops.begin(), stops.end(), [](const Stop& s, const Stop& t) { return s.angle < t.angle; });
+    OrientedPositions at;
+    for (const Stop& stop : stops) {
+        if (!context.probe_is_free(stop.probe, circle, a, b, stop.c)) continue;
+        if (!oriented_positions(context, torus, a, b, stop.c, at)) continue;
+        const bool first = squared_distance(stop.probe, at.first) <= squared_distance(stop.probe, at.second);
+        return first ? face_at_first(a, b, stop.c, at) : face_at_second(a, b, stop.c, at);
+    }
+    return std::nullopt;
+}
+
+// The search of the spheres' order: the neighbours b by least x - r, and
+// for each c near their torus only the position with the smaller x.
+std::optional<FaceCandidate> face_of_least_x(RSContext& context, int a) {
     const std::span<const int> near = context.near(a);
     context.order.assign(near.begin(), near.end());
     std::erase(context.order, a);
@@ -115,6 +204,16 @@ std::optional<FaceCandidate> find_first_rs_face_external(RSContext& context, int
         }
     }
     return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<FaceCandidate> find_first_rs_face_external(RSContext& context, int a, const Vec3& outward) {
+    const Vec3 start = context.centre(a) + (context.radius(a) + context.p) * outward;
+    if (!context.probe_is_free(start, context.near(a), a, -1, -1)) return face_of_least_x(context, a);
+    FirstTouch touch;
+    if (!first_touch(context, a, outward, touch)) return std::nullopt;
+    return face_rolled_to(context, a, touch);
 }
 
 std::optional<FaceCandidate> find_first_rs_face_cavity(RSContext& context, std::span<const int> spheres) {

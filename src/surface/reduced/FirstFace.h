@@ -18,10 +18,18 @@ namespace velmesh {
 // and each sphere c near their torus, the first free position.
 std::optional<FaceCandidate> find_first_rs_face(RSContext& context, int a);
 
-// A face on the outside, from an extreme sphere a: the neighbours b are taken
-// by least x - r, and for each c only the position with the smaller x is
-// tried.
-std::optional<FaceCandidate> find_first_rs_face_external(RSContext& context, int a);
+// A face on the outside of sphere a, reached from the probe touching a in the
+// unit direction `outward`. When that position is free (as it is for the
+// sphere reaching furthest that way) the probe rolls from it over a until it
+// meets a second sphere b, then about the axis of a and b until it meets a
+// third sphere c: every position on the way is free, so the face's probe lies
+// in the same open space as the start (outside the molecule for an extreme
+// sphere), never in a cavity behind a. None when a has no neighbour in reach
+// or the torus of a and b is free all round. When the start is blocked (a
+// sphere given for a cavity), the neighbours b are taken by least x - r, and
+// for each c only the position with the smaller x is tried.
+std::optional<FaceCandidate> find_first_rs_face_external(RSContext& context, int a,
+                                                         const Vec3& outward = Vec3{-1, 0, 0});
 
 // A face on the given two or three spheres: with three, on them; with two,
 // with a third sphere that belongs to no component yet. The candidate tells

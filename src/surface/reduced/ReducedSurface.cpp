@@ -46,10 +46,15 @@ std::array<int, 6> extreme_spheres(const RSContext& context) {
     return extreme;
 }
 
+// A face on the outside, from the extreme spheres in turn, each reached from
+// the direction in which it is extreme.
 std::optional<FaceCandidate> external_face(RSContext& context, const std::array<int, 6>& extreme) {
-    for (const int s : extreme)
-        if (s >= 0)
-            if (auto face = find_first_rs_face_external(context, s)) return face;
+    for (int k = 0; k < 6; ++k) {
+        if (extreme[k] < 0) continue;
+        Vec3 outward;
+        outward[k / 2] = k % 2 == 0 ? -1 : 1;
+        if (auto face = find_first_rs_face_external(context, extreme[k], outward)) return face;
+    }
     return std::nullopt;
 }
 

@@ -1,6 +1,8 @@
 #include "surface/ses/ContactFaces.h"
 
 #include <algorithm>
+#include <span>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -51,10 +53,11 @@ public:
     explicit ContactFaceBuilder(SESContext& context) : context_(context) {}
 
     // Gives the cycle of arcs on the sphere its place among the sphere's
-    // contact faces.
+    // contact faces in this component.
     void add(int sphere, const std::vector<SES_edge*>& cycle) {
         Atom& atom = context_.run.atoms[sphere];
-        for (SES_face* face : atom.contact_faces) {
+        const std::span<SES_face* const> faces = faces_here(sphere);
+        for (SES_face* face : faces) {
             const int answer = cycle_against_face(context_.run, cycle, *face);
             if (answer == 1) {
                 add_inner_cycle(*face, cycle);
@@ -64,7 +67,7 @@ public:
         }
         // A face that lies inside the new cycle takes it as its outer cycle.
         const std::vector<BoundaryArc> boundary = boundary_of(cycle);
-        for (SES_face* face : atom.contact_faces) {
+        for (SES_face* face : faces) {
             const Vec3 point = to_double(face->edges.front()->start->position);
             if (point_in_spherical_region(point, atom.centre(), atom.r, boundary, 0) == 1) {
                 add_outer_cycle(*face, cycle);
@@ -78,6 +81,16 @@ public:
     }
 
 private:
+    // The sphere's contact faces made for this component. A sphere that
+    // lines two surfaces (the outside and a cavity behind a thin wall) has
+    // faces of both in its list; a cycle of one surface never bounds a face
+    // of the other, whatever the point tests say about regions so close.
+    std::span<SES_face* const> faces_here(int sphere) {
+        const std::vector<SES_face*>& all = context_.run.atoms[sphere].contact_faces;
+        const std::size_t first = first_face_.try_emplace(sphere, all.size()).first->second;
+        return std::span<SES_face* const>(all).subspan(first);
+    }
+
     void add_inner_cycle(SES_face& face, const std::vector<SES_edge*>& cycle) {
         insert_cycle(face, cycle, face.cycle_count, face.edges.size());
         ++face.cycle_count;
@@ -94,6 +107,7 @@ private:
     }
 
     SESContext& context_;
+    std::unordered_map<int, std::size_t> first_face_;  // sphere -> its first face in this component
 };
 
 }  // namespace

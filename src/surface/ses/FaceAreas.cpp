@@ -27,7 +27,7 @@ double corner_angle(const SES_face& face, int in, int out) {
     const SES_vertex& vertex = *traversal_end(face, in);
     if (vertex.geometric_angle == 0) {
         const double cosine = dot(sign_of(face.orientations[in]) * a.normal(), sign_of(face.orientations[out]) * b.normal());
-        return std::acos(std::clamp(cosine, -1.0, 1.0));
+        return angle_of_cosine(cosine);
     }
     const Vec3 at = to_double(vertex.position);
     Vec3 outward = face.rs_face->probe - at;  // the solvent lies inside the probe
@@ -45,7 +45,7 @@ double band(double phi, double p, double torus_radius, double theta) {
 
 // A band from the contact at theta to where the probe circle meets the axis.
 double singular_band(double phi, double p, double torus_radius, double theta) {
-    const double c = std::acos(std::clamp(torus_radius / p, -1.0, 1.0));
+    const double c = angle_of_cosine(torus_radius / p);
     return band(phi, p, torus_radius, theta) - band(phi, p, torus_radius, c);
 }
 

@@ -171,7 +171,7 @@ double oriented_angle(const Vec3& a, const Vec3& b, const Vec3& n) {
     const Vec3 c = cross(a, b);
     const double cosine = dot(a, b);
     if (norm(c) < 0.00001) return cosine > 0 ? 0.0 : std::numbers::pi;
-    const double angle = std::acos(std::clamp(cosine, -1.0, 1.0));
+    const double angle = angle_of_cosine(cosine);
     return dot(c, n) > 0 ? angle : 2 * std::numbers::pi - angle;
 }
 

@@ -2,6 +2,7 @@
 // The small vector and sphere-geometry routines that every surface stage
 // uses: probe placement on two and three spheres, torus circles, circle
 // intersections, oriented angles and triangle measures.
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -31,6 +32,11 @@ inline Vec3 difference(const Vec3& a, const Vec3& b) { return b - a; }
 // length is 0, the vector is b - a unnormalised and the result is false.
 bool unit_difference(const Vec3& a, const Vec3& b, Vec3& unit, double& length);
 bool unit_difference(const Vec3f& a, const Vec3f& b, Vec3f& unit, float& length);
+
+// The angle in [0, pi] of the cosine, clamped into [-1, 1] first: a cosine
+// of unit vectors that rounding carries just past 1 or -1 gives 0 or pi, not
+// NaN.
+inline double angle_of_cosine(double cosine) { return std::acos(std::clamp(cosine, -1.0, 1.0)); }
 
 // a / |a| in place; a tiny vector is left unchanged.
 void normalise(Vec3& a);

@@ -118,8 +118,9 @@ bool PlanarFront::close_segment(int s) {
     const int a = segments_[s].a;
     const int b = segments_[s].b;
     int x = last_triangle(a, b);
-    if (x >= 0) {
-        // Three open segments round a triangle: it closes them, whatever its shape.
+    if (x >= 0 && side(points_[a], points_[b], points_[x]) >= -kFlat) {
+        // Three open segments round a triangle: it closes them, whatever its
+        // shape, unless they run clockwise round a hole of three points.
     } else if (coincide(points_[a], points_[b])) {
         x = degenerate_partner(a, b);
     } else {

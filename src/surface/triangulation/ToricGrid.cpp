@@ -79,7 +79,7 @@ public:
         const SES_vertex* far_end = other_end(*layout_.first_row, layout_.corner);
         const Vec3 from = normalised(to_double(layout_.corner->position) - probe_);
         const Vec3 to = normalised(to_double(far_end->position) - probe_);
-        const double probe_angle = std::acos(std::clamp(dot(from, to), -1.0, 1.0));
+        const double probe_angle = angle_of_cosine(dot(from, to));
         const double angular_step = 2 * kPi / (spacing.circle_points * p);
         columns_ = step_count(probe_angle, angular_step);
         if (face_.narrow && columns_ == 1) columns_ = 2;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -191,6 +192,48 @@ TEST(LoneSphere, TooSmallForItsTemplateGivesAnEmptyMeshAndAGenusWarning) {
         EXPECT_EQ(read_file(dir.file("m.face")),
                   "# VELMESH solvent excluded surface faces for " + dir.file("s.xyz") +
                       "\n#faces  #sphere density probe_r\n      0       1  1.00  1.50\n");
+    }
+}
+
+// The same rule for a sphere that meets others: its contact faces take no
+// template point when its template has fewer than six points, and close from
+// their boundary arcs alone (a cap inside a free torus, a face bounded by
+// three toric faces); a template of six points or more gives the face the
+// points that fall inside it.
+TEST(LoneSphere, ContactFacesOfASphereTooSmallForItsTemplateCloseFromTheirBoundary) {
+    struct Case {
+        const char* name;
+        std::string spheres;  // the small sphere last, its radius appended
+        const char* radius;
+        int template_points;  // the small sphere's contact-face vertices
+    };
+    const std::string pair = "0 0 0 2.0\n2.3 0 0 ";
+    const std::string on_three = "0 0 0 1.6\n3.2 0 0 1.6\n1.6 2.77 0 1.6\n1.6 0.92 1.9 ";
+    const Case cases[] = {
+        {"cap in a free torus, 4 points", pair, "0.6", 0},    {"cap in a free torus, 5 points", pair, "0.65", 0},
+        {"cap in a free torus, 6 points", pair, "0.7", 1},    {"on three spheres, 5 points", on_three, "0.65", 0},
+        {"on three spheres, 10 points", on_three, "0.9", 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        write_file(dir.file("s.xyz"), c.spheres + c.radius + "\n");
+        const auto result = run_capture({"-if", dir.file("s.xyz"), "-of", dir.file("m")});
+        ASSERT_EQ(result.status, 0) << result.out << result.err;
+        EXPECT_EQ(result.out.find("WARNING"), std::string::npos) << result.out;
+        EXPECT_EQ(result.out.find("try again"), std::string::npos) << result.out;
+        MeshCheckOptions options;
+        std::istringstream lines(c.spheres + c.radius);
+        for (surface_testing::Sphere sphere; lines >> sphere.x >> sphere.y >> sphere.z >> sphere.r;)
+            options.spheres.push_back(sphere);
+        options.printed_volume = parse_report(result.out).volumes.at(0).volume;
+        const auto mesh = surface_testing::read_mesh(dir.file("m.vert"), dir.file("m.face"));
+        const auto check = surface_testing::check_mesh(mesh, options);
+        EXPECT_TRUE(check.ok()) << check.report();
+        const int small = static_cast<int>(options.spheres.size());
+        int template_points = 0;
+        for (const auto& v : mesh.vertices) template_points += v.sphere == small && v.type == 1 ? 1 : 0;
+        EXPECT_EQ(template_points, c.template_points);
     }
 }
 

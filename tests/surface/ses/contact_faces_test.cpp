@@ -7,6 +7,8 @@
 
 #include <cmath>
 #include <functional>
+#include <map>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -196,6 +198,28 @@ TEST(ContactFaces, SmallCyclesFarFromTheOriginAreGroupedApart) {
         if (face->edges.size() == 3) ++small;
     }
     EXPECT_EQ(small, 2);
+}
+
+// Spheres behind thin walls line the outside and a cavity: the cycles each
+// surface leaves on them are grouped among that surface's faces only, never
+// as further cycles of a face of the other surface.
+TEST(ContactFaces, ASphereLiningTwoSurfacesKeepsTheFacesOfEachApart) {
+    velmesh::RunState run = run_of(surface_testing::random_cluster(300, 6), 0.8);
+    run.all_components = true;
+    surface_testing::CapturedConsole console;
+    ASSERT_EQ(surface_testing::compute_analytical_surface(run), 0) << console.out() << console.err();
+    const auto check = surface_testing::check_analytical_surface(run);
+    EXPECT_TRUE(check.ok()) << check.report();
+    std::map<const SES_face*, int> component_of;
+    for (const SES_component& c : run.ses_components)
+        for (const SES_face& face : c.faces) component_of[&face] = c.number;
+    int lining_two = 0;
+    for (const velmesh::Atom& atom : run.atoms) {
+        std::set<int> components;
+        for (const SES_face* face : atom.contact_faces) components.insert(component_of.at(face));
+        if (components.size() > 1) ++lining_two;
+    }
+    EXPECT_GT(lining_two, 0) << "the case in point";
 }
 
 // What a walk from the contact arc at `arc` of the toric face meets: the

@@ -202,6 +202,36 @@ MeshCheck check_mesh(const Mesh& mesh, const MeshCheckOptions& options) {
     return check;
 }
 
+double winding_number(const Mesh& mesh, const std::array<double, 3>& point) {
+    double solid_angle = 0;
+    for (const FaceRow& face : mesh.faces) {
+        const Point a = minus(mesh.vertices[face.vertices[0] - 1].point, point);
+        const Point b = minus(mesh.vertices[face.vertices[1] - 1].point, point);
+        const Point c = minus(mesh.vertices[face.vertices[2] - 1].point, point);
+        const double la = length(a), lb = length(b), lc = length(c);
+        solid_angle += 2 * std::atan2(dot(a, cross(b, c)), la * lb * lc + dot(a, b) * lc + dot(a, c) * lb + dot(b, c) * la);
+    }
+    return solid_angle / (4 * M_PI);
+}
+
+std::vector<std::vector<int>> surrounding_meshes(const std::vector<Mesh>& meshes) {
+    std::vector<std::vector<int>> surrounding(meshes.size());
+    for (std::size_t k = 0; k < meshes.size(); ++k) {
+        if (meshes[k].vertices.empty()) continue;
+        const Point& point = meshes[k].vertices[0].point;
+        for (std::size_t j = 0; j < meshes.size(); ++j)
+            if (j != k && std::fabs(winding_number(meshes[j], point)) > 0.5)
+                surrounding[k].push_back(static_cast<int>(j));
+    }
+    return surrounding;
+}
+
+std::vector<int> volume_signs(const std::vector<std::vector<int>>& surrounding) {
+    std::vector<int> signs;
+    for (const std::vector<int>& around : surrounding) signs.push_back(around.size() % 2 == 1 ? -1 : 1);
+    return signs;
+}
+
 MeshCheck check_mesh_files(const std::string& vertex_file, const std::string& face_file,
                            const MeshCheckOptions& options) {
     return check_mesh(read_mesh(vertex_file, face_file), options);

@@ -78,6 +78,22 @@ struct MeshCheck {
 
 MeshCheck check_mesh(const Mesh& mesh, const MeshCheckOptions& options);
 
+// How many times the closed mesh winds round the point (its triangles' solid
+// angles summed over 4 pi): 1 inside a surface facing out, -1 inside one
+// facing in, 0 outside.
+double winding_number(const Mesh& mesh, const std::array<double, 3>& point);
+
+// For each of the meshes (the components of one run), the others that enclose
+// it (its first vertex), in order.
+std::vector<std::vector<int>> surrounding_meshes(const std::vector<Mesh>& meshes);
+
+// The sign that the enclosed volume of each of the meshes must have, from how
+// they nest: a surface inside an odd number of the others bounds a cavity and
+// faces into it (-1); a surface inside none (the outside of the molecule, a
+// lone sphere, a cluster apart) or inside a cavity's surface and the one
+// around that faces out (+1).
+std::vector<int> volume_signs(const std::vector<std::vector<int>>& surrounding);
+
 // Reads and checks the pair.
 MeshCheck check_mesh_files(const std::string& vertex_file, const std::string& face_file,
                            const MeshCheckOptions& options);

@@ -63,8 +63,19 @@ SweepResult sweep_case(const SweepCase& c) {
     const bool measure = c.envelope && !result.restarted;
     std::unique_ptr<ExcludedRegion> region;
     if (measure) region = std::make_unique<ExcludedRegion>(c.spheres, c.probe);
+    std::vector<Mesh> meshes;
     for (const VolumeRow& row : report.volumes) {
         const std::string base = dir.file(row.component == 0 ? "m" : "m_" + std::to_string(row.component));
+        meshes.push_back(read_mesh(base + ".vert", base + ".face"));
+    }
+    // Cavities face into themselves; the outer surface, lone spheres and
+    // clusters apart face out. The surface around the cavities is built
+    // before them.
+    const std::vector<std::vector<int>> surrounding = surrounding_meshes(meshes);
+    const std::vector<int> signs = volume_signs(surrounding);
+    for (std::size_t m = 0; m < meshes.size(); ++m) {
+        const VolumeRow& row = report.volumes[m];
+        const Mesh& mesh = meshes[m];
         MeshCheckOptions options;
         options.spheres = spheres;
         options.probe_radius = c.probe;
@@ -76,10 +87,12 @@ SweepResult sweep_case(const SweepCase& c) {
         const bool genus_known = !result.restarted && row.component < static_cast<int>(genera.size());
         options.check_genus = false;
         options.check_positions = !result.restarted;
-        // The components after the outer one are cavities.
-        if (row.component > 0) options.volume_sign = -1;
-        const Mesh mesh = read_mesh(base + ".vert", base + ".face");
+        options.volume_sign = signs[m];
         MeshCheck check = check_mesh(mesh, options);
+        for (const int around : surrounding[m])
+            if (around > static_cast<int>(m) && surrounding[around].empty())
+                check.problems.push_back("comes before component " + std::to_string(report.volumes[around].component) +
+                                         ", the outer surface around it");
         int genus = 0;
         for (const int euler : check.euler) genus += (2 - euler) / 2;
         if (genus_known && genus != genera[row.component])

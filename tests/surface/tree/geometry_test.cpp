@@ -187,6 +187,26 @@ TEST(Geometry, OrientedAngle) {
     EXPECT_NEAR(velmesh::oriented_angle(w, x, z), 2 * kPi - 2.5, 1e-12);
 }
 
+// The angles taken from cosines (a toric face's probe arc, reentrant corners,
+// the singular band, the face tests) clamp a cosine that rounding carries past
+// 1 or -1: the angle is 0 or pi, never NaN, and never a jump away from the
+// angle just inside.
+TEST(Geometry, AngleOfACosineClampsRoundingPastOne) {
+    struct Case {
+        double cosine;
+        double angle;
+    };
+    const Case cases[] = {
+        {1, 0},       {std::nextafter(1.0, 2.0), 0},     {1 + 1e-7, 0},       {1 - 1e-12, std::sqrt(2e-12)},
+        {-1, kPi},    {std::nextafter(-1.0, -2.0), kPi}, {-1 - 1e-7, kPi},    {-1 + 1e-12, kPi - std::sqrt(2e-12)},
+        {0.5, kPi / 3}, {0, kPi / 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.cosine);
+        EXPECT_NEAR(velmesh::angle_of_cosine(c.cosine), c.angle, 1e-10);
+    }
+}
+
 TEST(Geometry, ProbeCircleClash) {
     // Circle of radius 3 in the xy plane, probe 1: a sphere of radius 1 at
     // (5.5, 0, 0) is 2.5 from the nearest circle point, beyond 1 + 1.

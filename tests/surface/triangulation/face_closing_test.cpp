@@ -99,6 +99,16 @@ std::vector<FrontCase> front_cases() {
                      {{0, 0}, {4, 0}, {4, 4}, {0, 4}, {1, 1}, {1, 3}, {3, 3}, {3, 1}},
                      {{0, 1, 2, 3}, {4, 5, 6, 7}},
                      0});
+    // A hole of three points (a contact face's cycle of three short arcs):
+    // its three segments run clockwise round it and are no triangle to close.
+    cases.push_back({"square with a triangular hole",
+                     {{0, 0}, {4, 0}, {4, 4}, {0, 4}, {1, 1}, {2, 3}, {3, 1}},
+                     {{0, 1, 2, 3}, {4, 5, 6}},
+                     0});
+    cases.push_back({"square with a sliver of a hole",
+                     {{0, 0}, {4, 0}, {4, 4}, {0, 4}, {1, 2}, {2, 2.01}, {3, 2}},
+                     {{0, 1, 2, 3}, {4, 5, 6}},
+                     0});
     // A disk of a regular 12-gon around a grid of free points, some of them
     // cocircular.
     FrontCase disk{"disk with free points", {}, {{}}, 0};

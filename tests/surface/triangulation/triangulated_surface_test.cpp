@@ -136,6 +136,61 @@ TEST(TriangulatedSurface, ClustersWithSmallProbesGiveClosedMeshes) {
         }
 }
 
+// Clusters with a contact face whose inner cycle is three short arcs: the
+// face is an annulus, not a disk and a triangle over the hole, so the mesh
+// keeps the analytical genus.
+TEST(TriangulatedSurface, AHoleOfThreePointsInAContactFaceStaysOpen) {
+    for (const unsigned seed : {13u, 58u}) {
+        const Shape shape{"cluster 300 seed " + std::to_string(seed), surface_testing::random_cluster(300, seed), 0.8};
+        SCOPED_TRACE(shape.name);
+        TempDir dir;
+        const MeshRun run = run_and_check(shape, 1.0, dir);
+        ASSERT_EQ(run.result.status, 0) << run.result.out << run.result.err;
+        EXPECT_EQ(run.result.out.find("WARNING"), std::string::npos) << run.result.out;
+        ASSERT_EQ(run.checks.size(), 1u);
+        EXPECT_TRUE(run.checks[0].ok()) << run.checks[0].report();
+    }
+}
+
+// Clusters in which the probe touching the extreme sphere's far side, tried
+// only at the smaller-x position of each triple, would sit in a cavity behind
+// that sphere: the surface written alone, and the first of all components,
+// is still the outside of the cluster, and every cavity lies inside it.
+TEST(TriangulatedSurface, TheFirstComponentIsTheOutsideOfTheCluster) {
+    struct Cluster {
+        int count;
+        unsigned seed;
+        double probe;
+        std::size_t components;  // with -all_components: the outside and its cavities
+    };
+    for (const Cluster& cluster : {Cluster{150, 252, 1.0, 7}, Cluster{150, 79, 1.2, 2}})
+        for (const bool all : {false, true}) {
+            SCOPED_TRACE("cluster " + std::to_string(cluster.count) + " seed " + std::to_string(cluster.seed) +
+                         (all ? " all components" : ""));
+            TempDir dir;
+            write_file(dir.file("s.xyz"), sphere_file(surface_testing::random_cluster(cluster.count, cluster.seed)));
+            std::vector<std::string> args = {"-if", dir.file("s.xyz"), "-of", dir.file("m"), "-probe_radius",
+                                             text(cluster.probe)};
+            if (all) args.push_back("-all_components");
+            const auto result = run_capture(args);
+            ASSERT_EQ(result.status, 0) << result.out << result.err;
+            const auto report = parse_report(result.out);
+            std::vector<surface_testing::Mesh> meshes;
+            for (const auto& row : report.volumes) {
+                const std::string base = dir.file(mesh_name("m", row.component));
+                meshes.push_back(surface_testing::read_mesh(base + ".vert", base + ".face"));
+            }
+            ASSERT_EQ(meshes.size(), all ? cluster.components : 1u);
+            EXPECT_GT(report.volumes[0].volume, 0);
+            const auto surrounding = surface_testing::surrounding_meshes(meshes);
+            EXPECT_TRUE(surrounding[0].empty());
+            for (std::size_t m = 1; m < meshes.size(); ++m) {
+                EXPECT_EQ(surrounding[m], std::vector<int>{0}) << "component " << m;
+                EXPECT_LT(report.volumes[m].volume, 0) << "component " << m;
+            }
+        }
+}
+
 }  // namespace
 
 namespace {
