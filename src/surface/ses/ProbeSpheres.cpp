@@ -171,7 +171,25 @@ void ProbeSpheres::partners(int a, int b, std::vector<int>& out) const {
         return c == b || squared_distance(probes_[b].centre, probes_[c].centre) >= reach * reach || !may_cut(a, c) ||
                !may_cut(b, c);
     });
-    std::sort(out.begin(), out.end());
+    add_companions(a, b, out);
+    add_companions(b, a, out);
+    sort_unique(out);
+}
+
+void ProbeSpheres::add_companions(int a, int b, std::vector<int>& out) const {
+    if (tree_ == nullptr) return;
+    const Vec3& centre = probes_[a].centre;
+    const Vec3f c = to_float(centre);
+    const float at[3] = {c.x, c.y, c.z};
+    findBHcloseAtoms(tree_.get(), at, static_cast<float>(kSamePosition + 1e-3), found_);
+    const Vec3& far = probes_[b].centre;
+    const double reach = 2 * p_;
+    for (const int other : found_) {
+        const Vec3& x = probes_[other].centre;
+        if (other != a && other != b && same_position(a, other) && squared_distance(far, x) < reach * reach &&
+            !collinear(far - centre, x - centre) && may_cut(b, other))
+            out.push_back(other);
+    }
 }
 
 bool ProbeSpheres::in_region(int a, const Vec3& x, int ignore) const {
@@ -215,12 +233,17 @@ bool ProbeSpheres::reaches_into_triangle(int a, int b, double depth) const {
     return false;
 }
 
+bool collinear(const Vec3& u, const Vec3& v) {
+    const Vec3 w = cross(u, v);
+    return dot(w, w) <= kTiny * dot(u, u) * dot(v, v);
+}
+
 bool triple_points(const Vec3& a, const Vec3& b, const Vec3& c, double p, Vec3& side0, Vec3& side1) {
     const Vec3 u = b - a;
     const Vec3 v = c - a;
+    if (collinear(u, v)) return false;
     const Vec3 w = cross(u, v);
     const double w2 = dot(w, w);
-    if (w2 <= kTiny * dot(u, u) * dot(v, v)) return false;
     // The circumcentre of the three centres, and the height of the common
     // points above their plane.
     const Vec3 offset = cross(dot(u, u) * v - dot(v, v) * u, w) / (2 * w2);

@@ -12,7 +12,11 @@
 //   reaches their axis (a singular circle, SingularCircles.h). Every probe
 //   sphere on such a circle passes through the same two points on the axis,
 //   and of all of them only the neighbours across the gaps next to a probe
-//   (its gap neighbours) bound its faces.
+//   (its gap neighbours) bound its faces;
+// - companions: probes at the same position but apart enough to tell the
+//   points where their spheres cross a circle apart, as where the probe
+//   turns a hair's breadth between two faces: a circle on a third probe
+//   passes from one's face to the other's there.
 #include <array>
 #include <memory>
 #include <vector>
@@ -77,7 +81,8 @@ public:
     // arcs across the gaps.
     bool circle_mates(int a, int b) const;
     // The probes that may cut a, b and the circle where their spheres meet:
-    // overlapping both, and may_cut both.
+    // overlapping both, and may_cut both; and the companions of each that
+    // the other may cut.
     void partners(int a, int b, std::vector<int>& out) const;
 
     // Whether x (on a's sphere) lies in the region of a's faces as the face
@@ -91,6 +96,9 @@ public:
 
 private:
     bool same_position(int a, int b) const;
+    // Appends the probes at a's position whose centres are not in line with
+    // a's and b's and that b may cut.
+    void add_companions(int a, int b, std::vector<int>& out) const;
 
     double p_;
     std::vector<ProbeSphere> probes_;
@@ -98,6 +106,10 @@ private:
     mutable std::vector<int> found_;
     std::vector<int> by_id_;  // the probe of each reduced-surface face id, -1 for none
 };
+
+// Whether u and v (not zero) are parallel, or too nearly so to place the
+// points where three spheres meet.
+bool collinear(const Vec3& u, const Vec3& v);
 
 // The points on three spheres of radius p: the two ends of the common chord
 // of their pairwise circles, above and below the plane of the centres (side

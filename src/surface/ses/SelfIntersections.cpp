@@ -12,7 +12,10 @@
 //    once, shared by every circle through them). For every pair of probes
 //    whose spheres reach into the other's spherical triangle, the circle
 //    where they meet is split at its points with every third probe sphere
-//    that may cut both (ProbeSpheres::partners); a piece is kept when its
+//    that may cut both (ProbeSpheres::partners: among them the companions
+//    of either, probes a hair's breadth away on the next face of one
+//    position, where the circle passes from one's face to the other's); a
+//    piece is kept when its
 //    midpoint lies inside no third sphere and in the regions of both faces
 //    (ProbeSpheres::in_region; a probe of a collision-only triple has no face
 //    and counts as its whole sphere). Kept pieces become intersection arcs
@@ -25,7 +28,7 @@
 // 3. A probe sphere that reaches over one of a face's great-circle arcs cuts
 //    the toric face beyond as well, and a piece that lies in one face's
 //    region but not in the other's means the same: those are left alone
-//    (below).
+//    (below). The toric face would need a cut that is no circle.
 // 4. The probes that the cuts tie together (by an arc, a circle or a shared
 //    corner) form clusters. For each probe of a cluster the arcs that remain
 //    and the new ones are chained into closed cycles (BoundaryCycles.h); a
@@ -34,7 +37,8 @@
 //    it. Each outer cycle with its holes is a reentrant face (the probe's
 //    existing faces first). A cluster is applied only when every probe in it
 //    closes this way; otherwise its new arcs are dropped and its faces stay
-//    as they were: closed, but passing through one another there.
+//    as they were: closed, but passing through one another there. They are
+//    marked bad, so the run tries again with their spheres grown, or fails.
 // 5. Vertices that no edge uses any more are removed and the ids renumbered.
 
 #include <algorithm>
@@ -411,7 +415,7 @@ private:
                 }
                 continue;
             }
-            if (!unsupported.contains(root)) problems += mark_bad(list);
+            problems += mark_bad(list);
             left += drop_cluster(list, arcs_of_probe);
         }
         // The face walk's singular arcs, replaced where the cuts were applied.
@@ -420,7 +424,11 @@ private:
                 --ses_.two_point_edge_count;
                 ses_.edges.erase(*edge);
             }
-        if (left > 0)
+        // With a restart to follow, the marked faces' spheres grow and the
+        // surface is built anew; the warning is for a surface that keeps them.
+        const RunState& run = context_.run;
+        const bool restart_follows = (run.restart || run.restart_on_triangulation) && run.attempt < run.max_attempts;
+        if (left > 0 && !restart_follows)
             print_out("WARNING: self-intersections of surface component %d left in place at %d reentrant faces\n",
                       ses_.number, left);
         return problems;

@@ -13,6 +13,7 @@
 #include "surface/support/MeshChecker.h"
 #include "surface/support/SESChecker.h"
 #include "surface/support/SphereSets.h"
+#include "surface/support/SurfaceSweep.h"
 #include "surface/support/VelmeshRun.h"
 
 using surface_testing::TestSphere;
@@ -156,6 +157,33 @@ TEST(OverlappingProbes, RandomClustersGiveClosedMeshesOfTheExcludedVolume) {
                 const double volume = surface_testing::ExcludedRegion(spheres, probe).volume(150000);
                 EXPECT_NEAR(*m.report.total_volume, volume, 0.01 * volume);
             }
+}
+
+// Runs that left overlapping reentrant faces uncut: a circle passing between
+// the faces of one probe position (the clusters), and probe spheres reaching
+// into toric faces, which a restart with grown radii settles (the proteins).
+// Every mesh is closed and wound outwards, with the analytical genus where
+// the radii stayed, and no warning.
+TEST(OverlappingProbes, RunsThatLeftOverlapsInPlaceGiveClosedMeshes) {
+    const auto protein = [](const char* name) {
+        return surface_testing::read_spheres(std::string(ZELMAR_FIXTURES) + "/spheres/" + name);
+    };
+    struct Run {
+        std::string name;
+        surface_testing::SweepCase sweep;
+    };
+    const std::vector<Run> runs = {
+        {"200 spheres, seed 22", {surface_testing::random_cluster(200, 22), 1.0, 1, false, true, ""}},
+        {"500 spheres, seed 55", {surface_testing::random_cluster(500, 55), 1.0, 2, false, false, ""}},
+        {"500 spheres, seed 97", {surface_testing::random_cluster(500, 97), 1.0, 2, false, false, ""}},
+        {"1hpv, all components", {protein("1hpv.xyz"), 1.0, 1, true, false, ""}},
+        {"1tii, probe 2", {protein("1tii.xyz"), 2.0, 1, false, false, ""}},
+    };
+    for (const Run& run : runs) {
+        SCOPED_TRACE(run.name);
+        const surface_testing::SweepResult result = surface_testing::sweep_case(run.sweep);
+        EXPECT_TRUE(result.ok()) << result.report();
+    }
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
 #include <vector>
 
 #include "surface/support/ExcludedRegion.h"
@@ -117,6 +118,75 @@ TEST(SelfIntersections, FacesAcrossTheGapsOfASingularCircleMeet) {
     const auto expected = surface_testing::ExcludedRegion(spheres, 1.5).areas(100);
     EXPECT_NEAR(ses.reentrant_area, expected.reentrant, 0.02 * expected.reentrant);
     EXPECT_NEAR(ses.ses_area, expected.total(), 0.01 * expected.total());
+}
+
+// Where four spheres nearly touch one probe position, the reduced surface
+// puts faces there between which the probe turns by a hair's breadth (less
+// than 0.01 apart). A probe sphere beside them meets one of them along a
+// circle that passes on into the next one's face: the circle is cut where
+// the next probe's sphere crosses it, and each face keeps its piece. Cases
+// shrunk from random clusters at probe 1, where the faces stayed uncut.
+TEST(SelfIntersections, ACircleIsCutWhereItPassesBetweenTheFacesOfOnePosition) {
+    struct Case {
+        const char* name;
+        std::vector<TestSphere> spheres;
+    };
+    const std::vector<Case> cases = {
+        {"cluster 200 seed 22",
+         {{8.02668865, -1.61326861, 0.333131167, 1.74824865},
+          {8.01218301, 2.90961389, 0.490778472, 1.67408224},
+          {6.86291696, -1.35357044, -2.16167855, 1.6668079},
+          {8.12335165, -1.70970746, -2.25763602, 1.78603718},
+          {4.94217241, -0.623979822, 0.946089197, 1.71804993}}},
+        {"cluster 500 seed 55",
+         {{9.19935164, 2.01720134, 2.67760691, 1.59459288},
+          {7.25022654, 0.764530257, 2.20051267, 1.54914608},
+          {12.1146482, -1.40137708, 2.25354032, 1.80639683},
+          {7.18530633, -2.07182847, 2.80365728, 1.86065668}}},
+        {"cluster 500 seed 97, across a singular edge",
+         {{3.84473413, -1.78967799, -5.5445806, 1.64055859},
+          {3.80221891, -5.28605007, -8.09754153, 1.64009942},
+          {6.9523885, -1.56401498, -6.55724202, 1.65266342},
+          {6.20057225, -0.703855175, -8.68397852, 1.83251513},
+          {5.43003424, -2.65630205, -10.6053171, 1.85046933}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        velmesh::RunState run = surface_testing::run_of(c.spheres, 1.0);
+        surface_testing::CapturedConsole console;
+        ASSERT_EQ(surface_testing::compute_analytical_surface(run), 0) << console.out() << console.err();
+        EXPECT_EQ(console.out().find("WARNING"), std::string::npos) << console.out();
+        const auto check = surface_testing::check_analytical_surface(run);
+        EXPECT_TRUE(check.ok()) << check.report();
+        const auto& ses = *run.ses_components.first();
+        const auto expected = surface_testing::ExcludedRegion(c.spheres, 1.0).areas(400);
+        EXPECT_NEAR(ses.reentrant_area, expected.reentrant, 0.02 * expected.reentrant + 0.01);
+        EXPECT_NEAR(ses.ses_area, expected.total(), 0.005 * expected.total());
+    }
+}
+
+// Six atoms of a protein at probe 2: a probe sphere reaches over the side of
+// another probe's face into the singular torus beyond, whose face it cuts
+// along a curve that is no circle. The faces concerned stay uncut and bad,
+// so that the run tries again with their spheres grown; only when no
+// restart follows does a warning say that they were left in place.
+TEST(SelfIntersections, AProbeSphereCuttingAToricFaceAsksForARestart) {
+    const std::vector<TestSphere> spheres = {{41.038, 16.932, 25.827, 1.7},  {41.441, 17.618, 24.528, 1.7},
+                                             {41.196, 15.967, 28.518, 1.55}, {41.281, 17.756, 27.017, 1.55},
+                                             {44.759, 11.467, 24.972, 1.7},  {44.338, 10.942, 26.032, 1.52}};
+    const std::string warning = "WARNING: self-intersections of surface component 0 left in place at ";
+    for (const bool restarts : {true, false}) {
+        SCOPED_TRACE(restarts);
+        velmesh::RunState run = surface_testing::run_of(spheres, 2.0);
+        run.restart = restarts;
+        run.restart_on_triangulation = restarts;
+        surface_testing::CapturedConsole console;
+        EXPECT_GT(surface_testing::compute_analytical_surface(run), 0);
+        int bad = 0;
+        for (const auto& face : run.ses_components.first()->faces) bad += face.bad != 0 ? 1 : 0;
+        EXPECT_GT(bad, 0);
+        EXPECT_EQ(console.out().find(warning) != std::string::npos, !restarts) << console.out();
+    }
 }
 
 }  // namespace
