@@ -31,10 +31,12 @@ void insert_cycle(SES_face& face, const std::vector<SES_edge*>& cycle, std::uint
     }
 }
 
+// The cycle as the contact face it bounds would traverse it (as
+// insert_cycle puts it in).
 std::vector<BoundaryArc> boundary_of(const std::vector<SES_edge*>& cycle) {
     std::vector<BoundaryArc> boundary;
     boundary.reserve(cycle.size());
-    for (const SES_edge* arc : cycle) boundary.push_back({arc, 0});
+    for (auto arc = cycle.rbegin(); arc != cycle.rend(); ++arc) boundary.push_back({*arc, 0});
     return boundary;
 }
 
@@ -51,30 +53,39 @@ public:
     explicit ContactFaceBuilder(SESContext& context) : context_(context) {}
 
     // Gives the cycle of arcs on the sphere its place among the sphere's
-    // contact faces.
-    void add(int sphere, const std::vector<SES_edge*>& cycle) {
+    // contact faces. False when some face could not tell whether the cycle
+    // lies in it, or whether it lies in the cycle, and none gave a decisive
+    // answer: the cycle still gets its place, but the grouping may be wrong.
+    bool add(int sphere, const std::vector<SES_edge*>& cycle) {
         Atom& atom = context_.run.atoms[sphere];
+        bool decided = true;
         for (SES_face* face : atom.contact_faces) {
             const int answer = cycle_against_face(context_.run, cycle, *face);
             if (answer == 1) {
                 add_inner_cycle(*face, cycle);
-                return;
+                return true;
             }
-            if (answer == 0) print_err("ERROR: find_SES_contact_faces: inf==0 for face %d\n", context_.ses.face_count);
+            if (answer == 0) {
+                print_err("ERROR: find_SES_contact_faces: inf==0 for face %d\n", context_.ses.face_count);
+                decided = false;
+            }
         }
         // A face that lies inside the new cycle takes it as its outer cycle.
         const std::vector<BoundaryArc> boundary = boundary_of(cycle);
         for (SES_face* face : atom.contact_faces) {
             const Vec3 point = to_double(face->edges.front()->start->position);
-            if (point_in_spherical_region(point, atom.centre(), atom.r, boundary, 0) == 1) {
+            const int answer = point_in_spherical_region(point, atom.centre(), atom.r, boundary, 0);
+            if (answer == 1) {
                 add_outer_cycle(*face, cycle);
-                return;
+                return decided;
             }
+            if (answer == 0) decided = false;
         }
         SES_face& face = new_ses_face(context_.ses, kContactFace);
         face.sphere = sphere;
         insert_cycle(face, cycle, 0, 0);
         atom.contact_faces.push_back(&face);
+        return decided;
     }
 
 private:
@@ -119,7 +130,13 @@ int find_SES_contact_faces(SESContext& context) {
                 continue;
             }
             if (cycle.size() == 2) face->narrow = 1;
-            builder.add(sphere, cycle);
+            // A cycle that could not be placed among the sphere's faces
+            // leaves them possibly wrong: a problem of the toric face the
+            // cycle was started from, so that the run restarts.
+            if (!builder.add(sphere, cycle)) {
+                face->bad = 1;
+                ++problems;
+            }
         }
     }
     return problems;
