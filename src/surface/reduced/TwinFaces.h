@@ -14,8 +14,8 @@ namespace velmesh {
 // into their third sphere by no more than a thousandth of its radius), both
 // are removed and those faces are joined through the first face's edge;
 // otherwise they become twins of each other and the component's face pair
-// count grows. Two faces that share all three edges
-// are the whole component and are kept as twins.
+// count grows. Two faces that share all three edges are the whole component
+// and are kept as twins.
 void clean_twin_faces(RSContext& context, RS_component& component);
 
 }  // namespace velmesh

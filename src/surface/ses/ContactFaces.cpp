@@ -48,6 +48,16 @@ int cycle_against_face(const RunState& run, const std::vector<SES_edge*>& cycle,
     return 0;
 }
 
+// The first decisive answer for the face's arc starts against the cycle
+// (a face may touch the cycle at a vertex).
+int face_against_cycle(const Atom& atom, const SES_face& face, const std::vector<BoundaryArc>& cycle) {
+    for (const SES_edge* arc : face.edges)
+        if (const int answer = point_in_spherical_region(to_double(arc->start->position), atom.centre(), atom.r, cycle, 0);
+            answer != 0)
+            return answer;
+    return 0;
+}
+
 class ContactFaceBuilder {
 public:
     explicit ContactFaceBuilder(SESContext& context) : context_(context) {}
@@ -73,8 +83,7 @@ public:
         // A face that lies inside the new cycle takes it as its outer cycle.
         const std::vector<BoundaryArc> boundary = boundary_of(cycle);
         for (SES_face* face : atom.contact_faces) {
-            const Vec3 point = to_double(face->edges.front()->start->position);
-            const int answer = point_in_spherical_region(point, atom.centre(), atom.r, boundary, 0);
+            const int answer = face_against_cycle(atom, *face, boundary);
             if (answer == 1) {
                 add_outer_cycle(*face, cycle);
                 return decided;
