@@ -1,6 +1,7 @@
 #include "surface/ses/ContactFaces.h"
 
 #include <algorithm>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -68,8 +69,11 @@ public:
     // answer: the cycle still gets its place, but the grouping may be wrong.
     bool add(int sphere, const std::vector<SES_edge*>& cycle) {
         Atom& atom = context_.run.atoms[sphere];
+        // Only this component's faces: a sphere that the outer surface and
+        // a cavity both touch lists the faces of both.
+        std::vector<SES_face*>& faces = faces_[sphere];
         bool decided = true;
-        for (SES_face* face : atom.contact_faces) {
+        for (SES_face* face : faces) {
             const int answer = cycle_against_face(context_.run, cycle, *face);
             if (answer == 1) {
                 add_inner_cycle(*face, cycle);
@@ -82,7 +86,7 @@ public:
         }
         // A face that lies inside the new cycle takes it as its outer cycle.
         const std::vector<BoundaryArc> boundary = boundary_of(cycle);
-        for (SES_face* face : atom.contact_faces) {
+        for (SES_face* face : faces) {
             const int answer = face_against_cycle(atom, *face, boundary);
             if (answer == 1) {
                 add_outer_cycle(*face, cycle);
@@ -94,6 +98,7 @@ public:
         face.sphere = sphere;
         insert_cycle(face, cycle, 0, 0);
         atom.contact_faces.push_back(&face);
+        faces.push_back(&face);
         return decided;
     }
 
@@ -114,6 +119,7 @@ private:
     }
 
     SESContext& context_;
+    std::unordered_map<int, std::vector<SES_face*>> faces_;  // by sphere
 };
 
 }  // namespace

@@ -1,7 +1,8 @@
 #pragma once
 // The contact faces of a component: the regions of each sphere that the
 // probe touches, bounded by the cycles of contact arcs its toric faces
-// leave. Cycles of one sphere that bound one region become one face.
+// leave. Cycles of one sphere that bound one region become one face; a
+// sphere that several components touch is grouped for each apart.
 #include "surface/ses/SESContext.h"
 
 namespace velmesh {
