@@ -45,7 +45,9 @@
 // - axis is the unit vector from sphere i to sphere j; torus_centre and
 //   torus_radius are the circle of probe centres touching both spheres.
 // - angle in [0, 2 pi) turns face1's probe into face2's probe about the axis
-//   (0 when four or more spheres touch one probe position).
+//   (0 when four or more spheres touch one probe position). On the way the
+//   probe enters no sphere, but for a removed sliver pair of twin faces,
+//   whose third sphere it may enter by a thousandth of its radius.
 // - contact_points[0] and [1] are where the probe touches sphere i and sphere
 //   j on that circle, contact_radii their circles' radii.
 // - singular_kind is 0 unless the probe reaches the axis between the two

@@ -1,6 +1,7 @@
 #include "surface/reduced/TwinFaces.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "surface/reduced/RSTopology.h"
 #include "surface/tree/Geometry.h"
@@ -8,6 +9,11 @@
 namespace velmesh {
 
 namespace {
+
+// A pair whose removal would let the probe of the joined rotation into the
+// third sphere by more than this fraction of its radius is no sliver: the
+// probe really stops at both faces, and they stay as twins.
+constexpr double kSliverDepth = 0.001;
 
 bool may_have_twin(const RS_face& face) {
     int singular = 0;
@@ -69,6 +75,26 @@ void remove_pair(RSContext& context, RS_component& component, RS_face& face, RS_
     component.faces.erase(reversed);
 }
 
+// How deep the probe would pass into the face's third sphere if the pair
+// went and the faces beyond the unshared edge were joined through it: the
+// joined rotation runs over both probes of the pair, where the probe meets
+// the third sphere, and between them through it.
+double depth_of_joined_rotation(const RSContext& context, const RS_face& face, const RS_face& reversed) {
+    for (int slot = 0; slot < 3; ++slot) {
+        const RS_edge& e = *face.edges[slot];
+        if (holds(reversed, &e)) continue;
+        const int k = face.i != e.i && face.i != e.j ? face.i : (face.j != e.i && face.j != e.j ? face.j : face.k);
+        const Vec3 v = context.centre(k) - e.torus_centre;
+        const Vec3 across = v - dot(v, e.axis) * e.axis;
+        const double off = norm(across);
+        const Vec3 nearest = off > kTiny ? e.torus_centre + (e.torus_radius / off) * across : e.torus_centre;
+        const double gap = off > kTiny ? norm(context.centre(k) - nearest)
+                                       : std::sqrt(dot(v, v) + e.torus_radius * e.torus_radius);
+        return context.radius(k) + context.p - gap;
+    }
+    return 0;
+}
+
 int shared_edges(const RS_face& a, const RS_face& b) {
     const auto in_b = [&](const RS_edge* e) { return holds(b, e); };
     return static_cast<int>(std::count_if(a.edges.begin(), a.edges.end(), in_b));
@@ -84,7 +110,7 @@ void clean_twin_faces(RSContext& context, RS_component& component) {
             reversed = find_rs_face(context.run, component, face->i, face->k, face->j);
         if (reversed != nullptr && reversed != face) {
             const int shared = shared_edges(*face, *reversed);
-            if (shared == 2) {
+            if (shared == 2 && depth_of_joined_rotation(context, *face, *reversed) < kSliverDepth * context.p) {
                 if (next == reversed) next = reversed->next;
                 remove_pair(context, component, *face, *reversed);
             } else {

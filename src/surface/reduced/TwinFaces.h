@@ -9,11 +9,13 @@
 namespace velmesh {
 
 // For every face with at least two singular edges (other than exactly two of
-// kind 1) that has a reversed face: when the two share two edges, both are
-// removed and the faces beyond their third edges are joined through the
-// first face's edge; otherwise they become twins of each other and the
-// component's face pair count grows. Two faces that share all three edges
-// are the whole component and are kept as twins.
+// kind 1) that has a reversed face: when the two share two edges and are a
+// sliver (joining the faces beyond their third edges would let the probe
+// into their third sphere by no more than a thousandth of its radius), both
+// are removed and those faces are joined through the first face's edge;
+// otherwise they become twins of each other and the component's face pair
+// count grows. Two faces that share all three edges are the whole component
+// and are kept as twins.
 void clean_twin_faces(RSContext& context, RS_component& component);
 
 }  // namespace velmesh

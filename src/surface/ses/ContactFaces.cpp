@@ -1,7 +1,6 @@
 #include "surface/ses/ContactFaces.h"
 
 #include <algorithm>
-#include <span>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -33,10 +32,12 @@ void insert_cycle(SES_face& face, const std::vector<SES_edge*>& cycle, std::uint
     }
 }
 
+// The cycle as the contact face it bounds would traverse it (as
+// insert_cycle puts it in).
 std::vector<BoundaryArc> boundary_of(const std::vector<SES_edge*>& cycle) {
     std::vector<BoundaryArc> boundary;
     boundary.reserve(cycle.size());
-    for (const SES_edge* arc : cycle) boundary.push_back({arc, 0});
+    for (auto arc = cycle.rbegin(); arc != cycle.rend(); ++arc) boundary.push_back({*arc, 0});
     return boundary;
 }
 
@@ -48,49 +49,60 @@ int cycle_against_face(const RunState& run, const std::vector<SES_edge*>& cycle,
     return 0;
 }
 
+// The first decisive answer for the face's arc starts against the cycle
+// (a face may touch the cycle at a vertex).
+int face_against_cycle(const Atom& atom, const SES_face& face, const std::vector<BoundaryArc>& cycle) {
+    for (const SES_edge* arc : face.edges)
+        if (const int answer = point_in_spherical_region(to_double(arc->start->position), atom.centre(), atom.r, cycle, 0);
+            answer != 0)
+            return answer;
+    return 0;
+}
+
 class ContactFaceBuilder {
 public:
     explicit ContactFaceBuilder(SESContext& context) : context_(context) {}
 
     // Gives the cycle of arcs on the sphere its place among the sphere's
-    // contact faces in this component.
-    void add(int sphere, const std::vector<SES_edge*>& cycle) {
+    // contact faces. False when some face could not tell whether the cycle
+    // lies in it, or whether it lies in the cycle, and none gave a decisive
+    // answer: the cycle still gets its place, but the grouping may be wrong.
+    bool add(int sphere, const std::vector<SES_edge*>& cycle) {
         Atom& atom = context_.run.atoms[sphere];
-        const std::span<SES_face* const> faces = faces_here(sphere);
+        // Only this component's faces: a sphere that the outer surface and
+        // a cavity both touch lists the faces of both.
+        std::vector<SES_face*>& faces = faces_[sphere];
+        bool decided = true;
         for (SES_face* face : faces) {
             const int answer = cycle_against_face(context_.run, cycle, *face);
             if (answer == 1) {
                 add_inner_cycle(*face, cycle);
-                return;
+                return true;
             }
-            if (answer == 0) print_err("ERROR: find_SES_contact_faces: inf==0 for face %d\n", context_.ses.face_count);
+            if (answer == 0) {
+                print_err("ERROR: find_SES_contact_faces: inf==0 for face %d\n", context_.ses.face_count);
+                decided = false;
+            }
         }
         // A face that lies inside the new cycle takes it as its outer cycle.
         const std::vector<BoundaryArc> boundary = boundary_of(cycle);
         for (SES_face* face : faces) {
-            const Vec3 point = to_double(face->edges.front()->start->position);
-            if (point_in_spherical_region(point, atom.centre(), atom.r, boundary, 0) == 1) {
+            const int answer = face_against_cycle(atom, *face, boundary);
+            if (answer == 1) {
                 add_outer_cycle(*face, cycle);
-                return;
+                return decided;
             }
+            if (answer == 0) decided = false;
         }
         SES_face& face = new_ses_face(context_.ses, kContactFace);
         face.sphere = sphere;
         insert_cycle(face, cycle, 0, 0);
         atom.contact_faces.push_back(&face);
+        faces.push_back(&face);
+        return decided;
     }
 
 private:
-    // The sphere's contact faces made for this component. A sphere that
-    // lines two surfaces (the outside and a cavity behind a thin wall) has
-    // faces of both in its list; a cycle of one surface never bounds a face
-    // of the other, whatever the point tests say about regions so close.
-    std::span<SES_face* const> faces_here(int sphere) {
-        const std::vector<SES_face*>& all = context_.run.atoms[sphere].contact_faces;
-        const std::size_t first = first_face_.try_emplace(sphere, all.size()).first->second;
-        return std::span<SES_face* const>(all).subspan(first);
-    }
-
     void add_inner_cycle(SES_face& face, const std::vector<SES_edge*>& cycle) {
         insert_cycle(face, cycle, face.cycle_count, face.edges.size());
         ++face.cycle_count;
@@ -107,7 +119,7 @@ private:
     }
 
     SESContext& context_;
-    std::unordered_map<int, std::size_t> first_face_;  // sphere -> its first face in this component
+    std::unordered_map<int, std::vector<SES_face*>> faces_;  // by sphere
 };
 
 }  // namespace
@@ -133,7 +145,13 @@ int find_SES_contact_faces(SESContext& context) {
                 continue;
             }
             if (cycle.size() == 2) face->narrow = 1;
-            builder.add(sphere, cycle);
+            // A cycle that could not be placed among the sphere's faces
+            // leaves them possibly wrong: a problem of the toric face the
+            // cycle was started from, so that the run restarts.
+            if (!builder.add(sphere, cycle)) {
+                face->bad = 1;
+                ++problems;
+            }
         }
     }
     return problems;

@@ -136,12 +136,77 @@ int decide_from(const Vec3& x, const Vec3& centre, double radius, std::span<cons
     return inside ? 1 : -1;
 }
 
+// Where the boundary traversed as the region sees it begins and ends.
+const SES_vertex& traversal_start(const BoundaryArc& arc) {
+    return arc.orientation != 0 ? *arc.edge->start : *arc.edge->end;
+}
+const SES_vertex& traversal_end(const BoundaryArc& arc) {
+    return arc.orientation != 0 ? *arc.edge->end : *arc.edge->start;
+}
+
+// The arc that the traversal takes after arc k: the one starting at its
+// end vertex, or failing that (separate vertices in one place) nearest to it.
+std::size_t next_in_traversal(std::span<const BoundaryArc> boundary, std::size_t k) {
+    const SES_vertex& end = traversal_end(boundary[k]);
+    std::size_t nearest = (k + 1) % boundary.size();
+    double gap = 1e300;
+    for (std::size_t m = 0; m < boundary.size(); ++m) {
+        const SES_vertex& start = traversal_start(boundary[m]);
+        if (&start == &end) return m;
+        const double d = norm(to_double(start.position) - to_double(end.position));
+        if (d < gap) {
+            gap = d;
+            nearest = m;
+        }
+    }
+    return nearest;
+}
+
+// The length of the whole boundary as an angle on the sphere.
+double boundary_angle(std::span<const BoundaryArc> boundary, double radius) {
+    double length = 0;
+    for (const BoundaryArc& arc : boundary) length += sweep_of(*arc.edge) * arc.edge->radius;
+    return length / radius;
+}
+
+// A region whose boundary is one cycle too short to cross reliably (three
+// probes that nearly coincide leave such a contact face, its arcs a millionth
+// of a turn long): every great circle through it meets an arc next to a
+// vertex. Gauss-Bonnet tells the small side from the rest of the sphere: the
+// turning of the tangent along the cycle (corners plus the geodesic curvature
+// of its arcs) is +2 pi round a small region on its left and -2 pi round a
+// small hole. A point away from the cycle is outside a small region, inside
+// the rest.
+int decide_small_boundary(const Vec3& x, const Vec3& centre, double radius, std::span<const BoundaryArc> boundary,
+                          double length, double tolerance) {
+    const Vec3 corner = to_double(boundary.front().edge->start->position);
+    if (std::acos(std::clamp(dot(x, normalised(corner - centre)), -1.0, 1.0)) < length + tolerance) return 0;
+    double turning = 0;
+    const std::size_t count = boundary.size();
+    for (std::size_t k = 0; k < count; ++k) {
+        const BoundaryArc& arc = boundary[k];
+        const BoundaryArc& next = boundary[next_in_traversal(boundary, k)];
+        const Vec3 axis = arc.orientation != 0 ? -arc.edge->normal() : arc.edge->normal();
+        turning += sweep_of(*arc.edge) * dot(axis, to_double(arc.edge->circle_centre) - centre) / radius;
+        if (count == 1) continue;
+        const Vec3 at = to_double(traversal_end(arc).position);
+        turning += turning_angle(arc_tangent(*arc.edge, arc.orientation, at),
+                                 arc_tangent(*next.edge, next.orientation, to_double(traversal_start(next).position)),
+                                 normalised(at - centre));
+    }
+    if (std::fabs(turning) < std::numbers::pi) return 0;
+    return turning > 0 ? -1 : 1;
+}
+
 }  // namespace
 
 int point_in_spherical_region(const Vec3& point, const Vec3& centre, double radius,
                               std::span<const BoundaryArc> boundary, double tolerance) {
     const Vec3 x = normalised(point - centre);
     const double slack = std::max(tolerance, kBoundary);
+    if (boundary.empty()) return 0;
+    if (const double length = boundary_angle(boundary, radius); length < kBoundary)
+        return decide_small_boundary(x, centre, radius, boundary, length, slack);
     std::vector<double> angles;
     // Midpoints first; symmetric regions can put a vertex on every great
     // circle from a midpoint to the point.

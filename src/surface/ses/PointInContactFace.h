@@ -25,7 +25,9 @@ struct BoundaryArc {
 // arc's direction, and every crossing with the boundary on the way flips it.
 // A great circle that touches an arc, passes through a vertex or crosses the
 // whole boundary an odd number of times is given up for one through another
-// arc.
+// arc. A boundary shorter than 0.001 radians in all, which no great circle
+// crosses reliably, is decided by its turning instead: a small region on its
+// left or a small hole in the rest of the sphere.
 int point_in_spherical_region(const Vec3& point, const Vec3& centre, double radius,
                               std::span<const BoundaryArc> boundary, double tolerance);
 

@@ -81,7 +81,10 @@ public:
         for (const int t : retained_)
             if (!project_into_front(sphere_.centre + sphere_.radius * direction(t))) return false;
         for (const auto& [a, b] : boundary_segments_) front_.add_segment(a, b);
-        if (front_.run()) {
+        // A front that closes the face with the wrong topology (a hole
+        // sampled so coarsely that it is filled as a disk of its own) is
+        // closed by corners instead, its cycles bridged into one.
+        if (front_.run() && has_topology_of_face(front_.triangles())) {
             triangles_ = front_.triangles();
         } else if (!close_by_corners()) {
             return false;
@@ -92,6 +95,27 @@ public:
 
 private:
     Vec3 direction(int t) const { return to_double(sphere_.shape->points[t].direction); }
+
+    // A region of the sphere bounded by c disjoint cycles is a disk with
+    // c - 1 holes: its triangles have Euler characteristic 2 - c. Cycles
+    // that share a point (each point starts one segment otherwise) are not
+    // checked.
+    bool has_topology_of_face(const std::vector<std::array<int, 3>>& triangles) const {
+        if (boundary_segments_.size() != boundary_positions_.size()) return true;
+        std::vector<int> used;
+        std::vector<std::pair<int, int>> edges;
+        for (const auto& t : triangles)
+            for (int k = 0; k < 3; ++k) {
+                used.push_back(t[k]);
+                edges.emplace_back(std::min(t[k], t[(k + 1) % 3]), std::max(t[k], t[(k + 1) % 3]));
+            }
+        std::sort(used.begin(), used.end());
+        std::sort(edges.begin(), edges.end());
+        const auto vertices = std::unique(used.begin(), used.end()) - used.begin();
+        const auto edge_count = std::unique(edges.begin(), edges.end()) - edges.begin();
+        const auto euler = vertices - edge_count + static_cast<std::ptrdiff_t>(triangles.size());
+        return euler == 2 - cycle_count_;
+    }
 
     // The boundary cycles as point lists; a vertex met twice is one point.
     bool collect_boundary() {
@@ -113,6 +137,7 @@ private:
                 previous = next;
             }
             boundary_segments_.push_back({previous, first});
+            ++cycle_count_;
             begin = end;
         }
         return true;
@@ -330,6 +355,7 @@ private:
     std::vector<int> boundary_vertices_;
     std::vector<Vec3> boundary_positions_;
     std::vector<std::pair<int, int>> boundary_segments_;
+    int cycle_count_ = 0;
     std::vector<int> retained_;  // template points kept, in template order
     PlanarFront front_;
     std::vector<std::array<int, 3>> triangles_;  // local point numbers

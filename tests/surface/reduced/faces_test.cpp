@@ -120,4 +120,28 @@ TEST(TwinFaces, ThreeSpheresWithProbesOnBothSidesAreTwins) {
     for (const velmesh::RS_edge& edge : component.edges) EXPECT_EQ(edge.singular_kind, 2);
 }
 
+// Seventeen atoms of a protein at probe 1.5. The probe rolling about spheres
+// 9 and 11 meets sphere 4 and leaves it 39 degrees further on: two faces on
+// (9, 11, 4), one either side of their plane, joined by the two singular
+// edges to sphere 4. They are no sliver: without them the rotation about
+// 9-11 would carry the probe 0.27 into sphere 4 (and the toric face through
+// it), so they stay as twins.
+TEST(TwinFaces, APairTheProbeCannotPassStaysWhenItStopsTheRotation) {
+    velmesh::RunState run =
+        run_of(surface_testing::read_spheres(std::string(ZELMAR_FIXTURES) + "/spheres/twin_faces_apart.xyz"), 1.5);
+    surface_testing::CapturedConsole console;
+    ASSERT_EQ(velmesh::compute_reduced_surface(run), 1);
+    const auto check = surface_testing::check_reduced_surface(run);
+    EXPECT_TRUE(check.ok()) << check.report();
+    const velmesh::RS_component& component = *run.rs_components.first();
+    const velmesh::RS_face* pair[2] = {};
+    for (const velmesh::RS_face& face : component.faces)
+        if (surface_testing::canonical_face(face.i, face.j, face.k) == surface_testing::canonical_face(4, 9, 11) ||
+            surface_testing::canonical_face(face.i, face.j, face.k) == surface_testing::canonical_face(4, 11, 9))
+            pair[pair[0] == nullptr ? 0 : 1] = &face;
+    ASSERT_NE(pair[1], nullptr);
+    EXPECT_EQ(pair[0]->twin, pair[1]);
+    EXPECT_EQ(pair[1]->twin, pair[0]);
+}
+
 }  // namespace

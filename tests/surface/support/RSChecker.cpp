@@ -301,6 +301,25 @@ private:
         if (distance(turned, to) > 100 * tol_)
             problem("edge %d-%d: angle %f does not turn face %d's probe into face %d's", edge.i, edge.j, edge.angle,
                     edge.face1->id, edge.face2->id);
+        check_rotation_is_free(edge, from, axis);
+    }
+
+    // The probe rolls from the first face's probe to the second's: no sphere
+    // may stop it on the way. A sliver pair of faces that the twin cleanup
+    // removed lets it into a sphere by at most a thousandth of its radius.
+    void check_rotation_is_free(const RS_edge& edge, const Point& from, const Point& axis) {
+        const Point t = point(edge.torus_centre);
+        const Point v = cross(axis, from);
+        const int steps = 1 + static_cast<int>(edge.angle / kTwoPi * 720);
+        for (int step = 1; step < steps; ++step) {
+            const double a = edge.angle * step / steps;
+            const Point probe = plus(t, times(edge.torus_radius, plus(times(std::cos(a), from), times(std::sin(a), v))));
+            const int blocker = grid_.clash(probe, tol_ + 0.001 * p_, edge.i, edge.j);
+            if (blocker < 0) continue;
+            problem("edge %d-%d: sphere %d blocks the rotation between faces %d and %d", edge.i, edge.j, blocker,
+                    edge.face1->id, edge.face2->id);
+            break;
+        }
     }
 
     void check_free_edge(const RS_component& component, const RS_edge& edge) {

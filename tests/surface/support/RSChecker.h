@@ -4,8 +4,8 @@
 // with geometry of its own: every face's probe touches its three spheres and
 // no other, lies on the side of the face's normal; every edge is bounded by
 // two faces that traverse it in opposite directions, and its angle turns the
-// first face's probe into the second's; free edges are tori no sphere
-// blocks; the spheres' edge lists, the numbering and the counters agree.
+// first face's probe into the second's, and no sphere stops the probe on
+// the way; free edges are tori no sphere blocks; the spheres' edge lists, the numbering and the counters agree.
 // It also counts each component's vertices, edges and faces for its Euler
 // characteristic, and can list every free probe position by brute force.
 #include <array>
