@@ -113,7 +113,11 @@ bool Parser::directive(bool at_root) {
         error("cannot parse import file");
         return true;
     }
-    root_->comment_ = std::move(pending_comment_);
+    // The comment before an import becomes the file's comment. An import
+    // with no comment of its own keeps the one before an earlier import: the
+    // writer puts the file's comment before the first of its imports, so
+    // clearing it here would lose it on every save and read.
+    if (!pending_comment_.empty()) root_->comment_ = std::move(pending_comment_);
     pending_comment_.clear();
     root_->attach_import(name, std::move(imported));
     return true;

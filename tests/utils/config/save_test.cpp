@@ -109,6 +109,8 @@ TEST_F(Saving, ReadSaveReadGivesTheSameTree) {
         {"imports with the comment of the file",
          "# head line 1\n#\n# head line 3\n$import \"base\"\n$import \"more\"\n# first\nlocal = @Base.v\n"
          "arr = @more\n"},
+        {"a comment before the second of two imports",
+         "$import \"base\"\n# between\n$import \"more\"\nx = 1\n"},
         {"links to themselves, to ancestors and to later imports",
          "A { self = @A.self up = @A }\n$import \"base\"\nB { v = @Base.w }\n"},
         {"variables become their values",
