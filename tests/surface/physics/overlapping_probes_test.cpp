@@ -16,6 +16,8 @@
 #include "surface/support/SurfaceSweep.h"
 #include "surface/support/VelmeshRun.h"
 
+using surface_testing::number_text;
+using surface_testing::sphere_file;
 using surface_testing::TestSphere;
 using testing_support::TempDir;
 using testing_support::write_file;
@@ -23,18 +25,6 @@ using testing_support::write_file;
 namespace {
 
 constexpr double kPi = 3.14159265358979;
-
-std::string text(double value) {
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%.9g", value);
-    return buffer;
-}
-
-std::string sphere_file(const std::vector<TestSphere>& spheres) {
-    std::string lines;
-    for (const TestSphere& s : spheres) lines += text(s.x) + " " + text(s.y) + " " + text(s.z) + " " + text(s.r) + "\n";
-    return lines;
-}
 
 // Three spheres on a circle of the given radius: the probes above and below
 // the ring meet through its hole.
@@ -85,7 +75,7 @@ Meshed meshed_surface(const std::vector<TestSphere>& spheres, double probe, doub
     write_file(dir.file("s.xyz"), sphere_file(spheres));
     Meshed meshed;
     meshed.result = surface_testing::run_capture({"-if", dir.file("s.xyz"), "-of", dir.file("m"), "-probe_radius",
-                                                  text(probe), "-de", text(density), "-all_components"});
+                                                  number_text(probe), "-de", number_text(density), "-all_components"});
     meshed.report = surface_testing::parse_report(meshed.result.out);
     surface_testing::MeshCheckOptions options;
     for (const TestSphere& s : spheres) options.spheres.push_back({s.x, s.y, s.z, s.r});
@@ -144,7 +134,7 @@ TEST(OverlappingProbes, RandomClustersGiveClosedMeshesOfTheExcludedVolume) {
     for (const int count : {50, 200, 500})
         for (const unsigned seed : {1u, 2u})
             for (const double probe : {1.5, 3.0}) {
-                SCOPED_TRACE(std::to_string(count) + " spheres, seed " + std::to_string(seed) + ", probe " + text(probe));
+                SCOPED_TRACE(std::to_string(count) + " spheres, seed " + std::to_string(seed) + ", probe " + number_text(probe));
                 const std::vector<TestSphere> spheres = surface_testing::random_cluster(count, 100 + seed);
                 const Analytical a = analytical_surface(spheres, probe);
                 ASSERT_EQ(a.problems, 0);

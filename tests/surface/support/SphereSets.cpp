@@ -1,6 +1,7 @@
 #include "surface/support/SphereSets.h"
 
 #include <cmath>
+#include <cstdio>
 #include <fstream>
 #include <locale>
 #include <random>
@@ -118,6 +119,20 @@ std::vector<TestSphere> read_spheres(const std::string& path) {
         spheres.push_back(s);
     }
     return spheres;
+}
+
+std::string number_text(double value) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%.9g", value);
+    return buffer;
+}
+
+std::string sphere_file(const std::vector<TestSphere>& spheres) {
+    std::string lines;
+    for (const TestSphere& s : spheres)
+        lines += number_text(s.x) + " " + number_text(s.y) + " " + number_text(s.z) + " " + number_text(s.r) + " " +
+                 std::to_string(s.flags) + "\n";
+    return lines;
 }
 
 }  // namespace surface_testing

@@ -41,4 +41,11 @@ std::vector<TestSphere> hollow_shell(bool covered);
 // The spheres of a file of "x y z r" lines (tests/fixtures/spheres).
 std::vector<TestSphere> read_spheres(const std::string& path);
 
+// A number as velmesh's input and command line take it: nine significant
+// digits, enough for the test sets to mean the same spheres.
+std::string number_text(double value);
+
+// The spheres as an input file: x y z r flags, a line each.
+std::string sphere_file(const std::vector<TestSphere>& spheres);
+
 }  // namespace surface_testing

@@ -14,19 +14,6 @@ namespace surface_testing {
 
 namespace {
 
-std::string text(double value) {
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%.9g", value);
-    return buffer;
-}
-
-std::string sphere_file(const std::vector<TestSphere>& spheres) {
-    std::string lines;
-    for (const TestSphere& s : spheres)
-        lines += text(s.x) + " " + text(s.y) + " " + text(s.z) + " " + text(s.r) + " " + std::to_string(s.flags) + "\n";
-    return lines;
-}
-
 std::vector<int> analytical_genera(const std::vector<TestSphere>& spheres, double probe) {
     velmesh::RunState run = run_of(spheres, probe);
     CapturedConsole console;
@@ -48,8 +35,8 @@ void collect_warnings(const std::string& stream, std::vector<std::string>& out) 
 SweepResult sweep_case(const SweepCase& c) {
     testing_support::TempDir dir;
     testing_support::write_file(dir.file("s.xyz"), sphere_file(c.spheres));
-    std::vector<std::string> args = {"-if", dir.file("s.xyz"), "-of", dir.file("m"), "-probe_radius", text(c.probe),
-                                     "-de", text(c.density)};
+    std::vector<std::string> args = {"-if", dir.file("s.xyz"), "-of", dir.file("m"), "-probe_radius", number_text(c.probe),
+                                     "-de", number_text(c.density)};
     if (c.all_components) args.push_back("-all_components");
     SweepResult result;
     result.run = run_capture(args);

@@ -20,6 +20,8 @@
 using surface_testing::MeshCheckOptions;
 using surface_testing::parse_report;
 using surface_testing::run_capture;
+using surface_testing::number_text;
+using surface_testing::sphere_file;
 using surface_testing::TestSphere;
 using testing_support::TempDir;
 using testing_support::write_file;
@@ -31,19 +33,6 @@ struct Shape {
     std::vector<TestSphere> spheres;
     double probe;
 };
-
-std::string text(double value) {
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.9g", value);
-    return buffer;
-}
-
-std::string sphere_file(const std::vector<TestSphere>& spheres) {
-    std::string lines;
-    for (const TestSphere& s : spheres)
-        lines += text(s.x) + " " + text(s.y) + " " + text(s.z) + " " + text(s.r) + " " + std::to_string(s.flags) + "\n";
-    return lines;
-}
 
 // The genus of each component of the analytical surface, computed apart.
 std::vector<int> analytical_genera(const Shape& shape) {
@@ -68,8 +57,8 @@ struct MeshRun {
 MeshRun run_and_check(const Shape& shape, double density, const TempDir& dir) {
     MeshRun run;
     write_file(dir.file("s.xyz"), sphere_file(shape.spheres));
-    run.result = run_capture({"-if", dir.file("s.xyz"), "-of", dir.file("m"), "-probe_radius", text(shape.probe),
-                              "-de", text(density)});
+    run.result = run_capture({"-if", dir.file("s.xyz"), "-of", dir.file("m"), "-probe_radius", number_text(shape.probe),
+                              "-de", number_text(density)});
     run.report = parse_report(run.result.out);
     const std::vector<int> genera = analytical_genera(shape);
     for (std::size_t c = 0; c < run.report.volumes.size(); ++c) {
@@ -110,7 +99,7 @@ std::vector<Shape> closed_form_shapes() {
 TEST(TriangulatedSurface, ShapesGiveClosedMeshesOfTheirGenus) {
     for (const Shape& shape : closed_form_shapes()) {
         for (const double density : {1.0, 3.0}) {
-            SCOPED_TRACE(shape.name + " density " + text(density));
+            SCOPED_TRACE(shape.name + " density " + number_text(density));
             TempDir dir;
             const MeshRun run = run_and_check(shape, density, dir);
             ASSERT_EQ(run.result.status, 0) << run.result.out << run.result.err;
@@ -124,7 +113,7 @@ TEST(TriangulatedSurface, ShapesGiveClosedMeshesOfTheirGenus) {
 TEST(TriangulatedSurface, ClustersWithSmallProbesGiveClosedMeshes) {
     for (const unsigned seed : {1u, 2u, 3u, 4u})
         for (const double probe : {0.5, 0.8, 1.0}) {
-            const Shape shape{"cluster " + std::to_string(seed) + " probe " + text(probe),
+            const Shape shape{"cluster " + std::to_string(seed) + " probe " + number_text(probe),
                               surface_testing::random_cluster(60, seed), probe};
             SCOPED_TRACE(shape.name);
             TempDir dir;
@@ -170,7 +159,7 @@ TEST(TriangulatedSurface, TheFirstComponentIsTheOutsideOfTheCluster) {
             TempDir dir;
             write_file(dir.file("s.xyz"), sphere_file(surface_testing::random_cluster(cluster.count, cluster.seed)));
             std::vector<std::string> args = {"-if", dir.file("s.xyz"), "-of", dir.file("m"), "-probe_radius",
-                                             text(cluster.probe)};
+                                             number_text(cluster.probe)};
             if (all) args.push_back("-all_components");
             const auto result = run_capture(args);
             ASSERT_EQ(result.status, 0) << result.out << result.err;
@@ -209,7 +198,7 @@ TEST(TriangulatedSurface, PiecesOfLargerInputsGiveClosedMeshesOfTheirGenus) {
         const Shape shape{c.file, surface_testing::read_spheres(std::string(ZELMAR_FIXTURES) + "/spheres/" + c.file),
                           c.probe};
         for (const double density : {1.0, 3.0}) {
-            SCOPED_TRACE(shape.name + " density " + text(density));
+            SCOPED_TRACE(shape.name + " density " + number_text(density));
             TempDir dir;
             const MeshRun run = run_and_check(shape, density, dir);
             ASSERT_EQ(run.result.status, 0) << run.result.out << run.result.err;
@@ -293,7 +282,7 @@ TEST(TriangulatedSurface, AreaAndVolumeConvergeAsTheDensityGrows) {
 TEST(TriangulatedSurface, ProteinsGiveClosedMeshes) {
     for (const std::string name : {"1hpv.xyz", "1tii.xyz"})
         for (const double probe : {1.5, 3.0}) {
-            SCOPED_TRACE(name + " probe " + text(probe));
+            SCOPED_TRACE(name + " probe " + number_text(probe));
             const Shape shape{name, surface_testing::read_spheres(std::string(ZELMAR_FIXTURES) + "/spheres/" + name),
                               probe};
             TempDir dir;
