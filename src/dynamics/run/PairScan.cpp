@@ -1,11 +1,12 @@
 #include "dynamics/run/PairScan.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
 #include "utils/geometry/PeriodicDistance.h"
 
-void PairScan::reserve(std::size_t instances, std::size_t species_n) {
+void PairScan::reserve(std::size_t instances, std::size_t species_n, std::size_t compartments_n) {
     if (x.size() < instances) {
         x.resize(instances);
         y.resize(instances);
@@ -16,14 +17,49 @@ void PairScan::reserve(std::size_t instances, std::size_t species_n) {
         drifting.resize(instances);
     }
     if (reach2.size() < species_n) reach2.resize(species_n);
+    if (cells.size() < compartments_n) {
+        cells.resize(compartments_n);
+        cells_over.resize(compartments_n, nullptr);
+    }
+    for (NeighbourCells& grid : cells) grid.reserve(instances);
 }
 
 void PairScan::load(const PROT* prots, std::int32_t n) {
     near_owner = -1;
+    std::fill(cells_over.begin(), cells_over.end(), nullptr);
     for (std::int32_t j = 0; j < n; ++j) {
         update(j, prots[j]);
         species[static_cast<std::size_t>(j)] = prots[j].species;
     }
+}
+
+void PairScan::lay_cells(std::size_t k, const COMPARTMENT* c, double range2, std::int32_t n) {
+    cells_over[k] = nullptr;
+    if (!use_cells) return;
+    cells[k].build(c, range2, x.data(), y.data(), z.data(), n);
+    cells_over[k] = cells[k].usable() ? c : nullptr;
+}
+
+std::size_t PairScan::pick_near(const POINT3D& p, std::int32_t n, double limit2, const COMPARTMENT* c) {
+    for (std::size_t g = 0; use_cells && c != nullptr && g < cells_over.size(); ++g) {
+        if (cells_over[g] != c || !(limit2 <= cells[g].reach2())) continue;
+        // The distances of the few found, one by one: those of the pass.
+        std::int32_t* picked = near.data();
+        double* out = d2.data();
+        std::size_t m = 0;
+        const bool found = cells[g].search(p, [&](std::int32_t j, const POINT3D& q) {
+            const double d = getDistance2(p, q, c);
+            if (!(d > limit2)) {
+                picked[m++] = j;
+                out[j] = d;
+            }
+        });
+        if (!found) break;
+        std::sort(picked, picked + m);
+        return m;
+    }
+    distances(p, n, c);
+    return select_near(n, limit2);
 }
 
 namespace {
