@@ -59,8 +59,7 @@ TEST(NeighbourCells, SearchFindsEveryInstanceWithinRange) {
         {"periodic box off the origin", box(0, {1 * nm, -2 * nm, 3 * nm}, {9 * nm, 7 * nm, 12 * nm}), 0.9 * nm},
         {"closed box", box(1, {-5 * nm, -4 * nm, -6 * nm}, {5 * nm, 4 * nm, 6 * nm}), 1 * nm},
         {"closed box off the origin, wider range", box(1, {0, 0, 0}, {8 * nm, 8 * nm, 8 * nm}), 1.5 * nm},
-        // Too few instances for cells of half the range: cells wider than
-        // the range, and only the next ones around a point's.
+        // Too few instances for cells as narrow as the range: wider ones.
         {"periodic cube, cells wider than the range", box(0, {-5 * nm, -5 * nm, -5 * nm}, {5 * nm, 5 * nm, 5 * nm}),
          0.5 * nm},
         {"closed box, cells wider than the range", box(1, {-5 * nm, -5 * nm, -5 * nm}, {5 * nm, 5 * nm, 5 * nm}),

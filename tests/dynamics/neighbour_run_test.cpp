@@ -82,8 +82,8 @@ Outcome run_scene(const Scene& scene, bool cells) {
         if (scene.second_box) {
             COMPARTMENT inner = model.compartments[0];
             inner.type = 1;
-            inner.lower = {-2.9e-9, -2.9e-9, -2.9e-9};
-            inner.upper = {2.9e-9, 2.4e-9, 2.5e-9};
+            inner.lower = {-2.95e-9, -2.9e-9, -2.95e-9};
+            inner.upper = {2.95e-9, 2.95e-9, 2.9e-9};
             inner.size = inner.upper - inner.lower;
             inner.halfsize = inner.size * 0.5;
             inner.center = inner.lower + inner.halfsize;

@@ -5,9 +5,8 @@
 
 namespace {
 
-// Cells are a `subdivisions`-th of the range they serve and this much
-// wider, far above the roundings of the coordinates, their differences and
-// the cell indices.
+// Cells are this much wider than the range they serve, far above the
+// roundings of the coordinates, their differences and the cell indices.
 constexpr double width_margin = 1e-6;
 // The cells laid over a box: at most this many per instance, and some more
 // for a small scene, so that empty cells do not outweigh the instances.
@@ -38,8 +37,7 @@ void NeighbourCells::build(const COMPARTMENT* c, double reach2, const double* x,
     const double upper[3] = {c->upper.x, c->upper.y, c->upper.z};
     const double size[3] = {c->size.x, c->size.y, c->size.z};
     const auto limit = static_cast<double>(cells_limit_);
-    const double reach = std::sqrt(reach2) * (1.0 + width_margin);
-    const double width = reach / subdivisions;
+    const double width = std::sqrt(reach2) * (1.0 + width_margin);
 
     // A periodic axis is cut into whole cells along one period from its
     // lower face (distances fold by the period); a closed box's axis from
@@ -62,14 +60,8 @@ void NeighbourCells::build(const COMPARTMENT* c, double reach2, const double* x,
             largest -= 1.0;
         }
     }
-    // Cells made wider than the range hold everything within range of a
-    // point in the point's cell and its next neighbours.
-    std::int32_t steps[3];
     double share = 1.0;
-    for (int a = 0; a < 3; ++a) {
-        steps[a] = extent[a] / counts[a] >= reach ? 1 : subdivisions;
-        share *= std::min(2.0 * steps[a] + 1.0, counts[a]) / counts[a];
-    }
+    for (const double count : counts) share *= std::min(double{span}, count) / count;
     if (share > widest_share) return;
 
     for (int a = 0; a < 3; ++a) {
@@ -78,7 +70,6 @@ void NeighbourCells::build(const COMPARTMENT* c, double reach2, const double* x,
         axis.upper = lower[a] + extent[a];
         axis.size = extent[a];
         axis.n = static_cast<std::int32_t>(counts[a]);
-        axis.steps = steps[a];
         axis.per_length = counts[a] / extent[a];
         axis.periodic = periodic;
     }
@@ -122,23 +113,22 @@ int NeighbourCells::around(const Axis& a, double v, std::int32_t (&cells)[span])
         // scan: its differences to the others lose the digits that the
         // fold's image depends on.
         if (!(v >= a.lower - a.size && v <= a.upper + a.size)) return -1;
-        const std::int32_t around_n = 2 * a.steps + 1;
-        if (a.n <= around_n) {
+        if (a.n <= span) {
             for (std::int32_t i = 0; i < a.n; ++i) cells[i] = i;
             return a.n;
         }
         const double wrapped = std::clamp(v < a.lower ? v + a.size : v > a.upper ? v - a.size : v, a.lower, a.upper);
         const std::int32_t at = index_on(a, wrapped);
-        for (std::int32_t d = -a.steps; d <= a.steps; ++d) {
-            const std::int32_t i = at + d;
-            cells[d + a.steps] = i < 0 ? i + a.n : i >= a.n ? i - a.n : i;
-        }
-        return around_n;
+        cells[0] = at == 0 ? a.n - 1 : at - 1;
+        cells[1] = at;
+        cells[2] = at + 1 == a.n ? 0 : at + 1;
+        return span;
     }
     if (!std::isfinite(v)) return -1;
+    // Everything within reach of v lies less than a cell away from it.
     const double at = std::floor((v - a.lower) * a.per_length);
-    const double first = std::max(at - a.steps, 0.0);
-    const double last = std::min(at + a.steps, static_cast<double>(a.n - 1));
+    const double first = std::max(at - 1.0, 0.0);
+    const double last = std::min(at + 1.0, static_cast<double>(a.n - 1));
     int m = 0;
     for (double i = first; i <= last; i += 1.0) cells[m++] = static_cast<std::int32_t>(i);
     return m;

@@ -1,11 +1,11 @@
 #pragma once
 // Cells of a compartment that file the scene's instances by their centres,
 // so that the instances within a range of a point are found among the few
-// cells around it instead of in the whole scene. A cell is at least half as
-// wide as the largest range asked for, so everything within range of a point
-// lies within two cells of the point's cell along each axis (within one
-// along an axis whose cells are wider than the range); in a periodic box the
-// cells around a point wrap around the faces (the minimum image). Centres outside the cells (an instance of
+// cells around it instead of in the whole scene. A cell is at least as wide
+// as the largest range asked for, so everything within range of a point lies
+// in the point's cell or next to it along each axis: among 3 × 3 × 3 cells.
+// In a periodic box the cells around a point wrap around the faces (the
+// minimum image). Centres outside the cells (an instance of
 // another compartment, one placed outside its box, a centre that is not
 // finite) are kept on a list of their own that every search returns.
 //
@@ -77,10 +77,8 @@ public:
     }
 
 private:
-    // Cells per range along an axis, and at most the cells around a point's
-    // along it.
-    static constexpr std::int32_t subdivisions = 2;
-    static constexpr std::int32_t span = 2 * subdivisions + 1;
+    // The cells around a point's, its own included, along an axis.
+    static constexpr std::int32_t span = 3;
 
     struct Axis {
         double lower = 0.0;
@@ -88,7 +86,6 @@ private:
         double size = 0.0;
         double per_length = 0.0;  // cells per metre
         std::int32_t n = 0;       // cells
-        std::int32_t steps = 0;   // cells on either side of a point's that may hold a centre within range
         bool periodic = false;
     };
     // One instance: its centre, the next and previous instance of its cell

@@ -15,6 +15,11 @@ void PairScan::reserve(std::size_t instances, std::size_t species_n, std::size_t
         d2.resize(instances);
         near.resize(instances);
         drifting.resize(instances);
+        found_x.resize(instances);
+        found_y.resize(instances);
+        found_z.resize(instances);
+        found_d2.resize(instances);
+        found_index.resize(instances);
     }
     if (reach2.size() < species_n) reach2.resize(species_n);
     if (cells.size() < compartments_n) {
@@ -40,28 +45,6 @@ void PairScan::lay_cells(std::size_t k, const COMPARTMENT* c, double range2, std
     cells_over[k] = cells[k].usable() ? c : nullptr;
 }
 
-std::size_t PairScan::pick_near(const POINT3D& p, std::int32_t n, double limit2, const COMPARTMENT* c) {
-    for (std::size_t g = 0; use_cells && c != nullptr && g < cells_over.size(); ++g) {
-        if (cells_over[g] != c || !(limit2 <= cells[g].reach2())) continue;
-        // The distances of the few found, one by one: those of the pass.
-        std::int32_t* picked = near.data();
-        double* out = d2.data();
-        std::size_t m = 0;
-        const bool found = cells[g].search(p, [&](std::int32_t j, const POINT3D& q) {
-            const double d = getDistance2(p, q, c);
-            if (!(d > limit2)) {
-                picked[m++] = j;
-                out[j] = d;
-            }
-        });
-        if (!found) break;
-        std::sort(picked, picked + m);
-        return m;
-    }
-    distances(p, n, c);
-    return select_near(n, limit2);
-}
-
 namespace {
 
 // Whether the box has a period the fold can use along every axis.
@@ -70,21 +53,17 @@ bool usable_period(const COMPARTMENT& c) {
     return usable(c.halfsize.x, c.size.x) && usable(c.halfsize.y, c.size.y) && usable(c.halfsize.z, c.size.z);
 }
 
-}  // namespace
-
+// out[j] = getDistance2(p, centre j, c) for `count` centres, or NaN where a
+// centre lies more than a period away (the full fold then gives it).
 // Compiled for several instruction sets: the pass is the step's only work
-// on every pair of instances. Each lane computes what the scalar code does,
-// without contraction into fused multiply-adds, so every version gives the
-// same bits.
+// on every pair of instances (or on those of the cells around one). Each
+// lane computes what the scalar code does, without contraction into fused
+// multiply-adds, so every version gives the same bits.
 #if defined(__x86_64__) && !defined(__clang__)
 __attribute__((target_clones("avx512f", "avx2", "default")))
 #endif
-void PairScan::distances(const POINT3D& p, std::int32_t n, const COMPARTMENT* c) {
-    const auto count = static_cast<std::size_t>(n);
-    const double* xs = x.data();
-    const double* ys = y.data();
-    const double* zs = z.data();
-    double* out = d2.data();
+void fold_pass(const POINT3D& p, const double* xs, const double* ys, const double* zs, std::size_t count,
+               const COMPARTMENT* c, double* out) {
     if (c == nullptr || c->type != 0) {
         const POINT3D centre = p;
         for (std::size_t j = 0; j < count; ++j) {
@@ -123,6 +102,47 @@ void PairScan::distances(const POINT3D& p, std::int32_t n, const COMPARTMENT* c)
         const double sum = dx * dx + dy * dy + dz * dz;
         out[j] = far ? unknown : sum;
     }
+}
+
+}  // namespace
+
+void PairScan::distances(const POINT3D& p, std::int32_t n, const COMPARTMENT* c) {
+    fold_pass(p, x.data(), y.data(), z.data(), static_cast<std::size_t>(n), c, d2.data());
+}
+
+std::size_t PairScan::pick_near(const POINT3D& p, std::int32_t n, double limit2, const COMPARTMENT* c) {
+    for (std::size_t g = 0; use_cells && c != nullptr && g < cells_over.size(); ++g) {
+        if (cells_over[g] != c || !(limit2 <= cells[g].reach2())) continue;
+        // The centres of the cells around p, gathered, then the pass over
+        // them alone.
+        std::size_t found = 0;
+        const bool searched = cells[g].search(p, [&](std::int32_t j, const POINT3D& q) {
+            found_x[found] = q.x;
+            found_y[found] = q.y;
+            found_z[found] = q.z;
+            found_index[found] = j;
+            ++found;
+        });
+        if (!searched) break;
+        fold_pass(p, found_x.data(), found_y.data(), found_z.data(), found, c, found_d2.data());
+        std::int32_t* picked = near.data();
+        std::size_t m = 0;
+        for (std::size_t f = 0; f < found; ++f) {
+            double d = found_d2[f];
+            if (d > limit2) continue;
+            if (std::isnan(d)) {
+                d = getDistance2(p, POINT3D{found_x[f], found_y[f], found_z[f]}, c);
+                if (d > limit2) continue;
+            }
+            const std::int32_t j = found_index[f];
+            picked[m++] = j;
+            d2[static_cast<std::size_t>(j)] = d;
+        }
+        std::sort(picked, picked + m);
+        return m;
+    }
+    distances(p, n, c);
+    return select_near(n, limit2);
 }
 
 double PairScan::exact(const POINT3D& p, std::int32_t j, const COMPARTMENT* c) const {

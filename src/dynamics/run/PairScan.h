@@ -24,6 +24,9 @@ struct PairScan {
     std::vector<std::int32_t> near;      // indices picked by the last pick (pick_near, select_near)
     std::vector<std::int32_t> drifting;  // places in `near` of the instances whose field moves the stepping one
     std::vector<double> reach2;          // per species: the largest squared range of a pair record
+    // The instances of the cells around a point: centres, distances, indices.
+    std::vector<double> found_x, found_y, found_z, found_d2;
+    std::vector<std::int32_t> found_index;
     // Per compartment of the model: the scene filed in its cells, and the
     // compartment they were laid over (null: none this step).
     std::vector<NeighbourCells> cells;
