@@ -12,12 +12,11 @@
 #include <vector>
 
 #include "dynamics/output/TrajectoryReader.h"
+#include "support/TempDir.h"
 #include "visualization/support/Offscreen.h"
 #include "visualization/support/PngFile.h"
 #include "visualization/support/Scenes.h"
-#include "support/TempDir.h"
-#include "visualization/FrameSource.h"
-#include "visualization/SceneView.h"
+#include "visualization/visualization.h"
 
 namespace {
 
