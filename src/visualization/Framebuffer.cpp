@@ -11,7 +11,7 @@
 
 Framebuffer::Framebuffer(int width, int height) : width_(width), height_(height) {
     if (width <= 0 || height <= 0)
-        throw GlError("framebuffer of " + std::to_string(width) + " x " + std::to_string(height) + " pixels", 0);
+        throw GlError("no framebuffer can have " + std::to_string(width) + " x " + std::to_string(height) + " pixels", 0);
     glGenFramebuffers(1, &framebuffer_);
     glGenRenderbuffers(1, &colour_);
     glGenRenderbuffers(1, &depth_);
@@ -30,12 +30,13 @@ Framebuffer::Framebuffer(int width, int height) : width_(width), height_(height)
     }
     glBindRenderbuffer(GL_RENDERBUFFER, 0);
     if (status != GL_FRAMEBUFFER_COMPLETE) {
-        const GLenum error = glGetError();
         glBindFramebuffer(GL_FRAMEBUFFER, 0);
         glDeleteRenderbuffers(1, &depth_);
         glDeleteRenderbuffers(1, &colour_);
         glDeleteFramebuffers(1, &framebuffer_);
-        throw GlError("framebuffer incomplete, status 0x" + std::to_string(status), error);
+        throw GlError("framebuffer of " + std::to_string(width) + " x " + std::to_string(height) +
+                          " pixels incomplete (its status)",
+                      status);
     }
 }
 

@@ -203,6 +203,15 @@ TEST_F(RenderTest, ListsLightsAndTheCameraInTheProjection) {
     EXPECT_FALSE(glIsEnabled(GL_BLEND));
 }
 
+TEST_F(RenderTest, FramebufferOfNoPixelsIsRefused) {
+    try {
+        Framebuffer empty(0, 10);
+        FAIL() << "made a framebuffer of no pixels";
+    } catch (const GlError& error) {
+        EXPECT_STREQ(error.what(), "no framebuffer can have 0 x 10 pixels (error 0x0)");
+    }
+}
+
 // Four squares in the plane z = 0, side by side along y (left to right in
 // the picture), over a grid of 4 cells of 10 Å whose potential depends on
 // the cell along y: +1, 0, −1, 0 V. The last square lies beyond the grid.
