@@ -17,6 +17,9 @@
 class RealSection;
 class RootSection;
 
+// The trace mode from which every lookup of a getter is traced.
+inline constexpr int lookup_trace_mode = 3;
+
 class Parser {
 public:
     // Token codes; single-byte tokens ('$', ',', '=', '[', ']', '{', '}')
@@ -88,7 +91,8 @@ public:
 
     // ---- file-wide settings
     // Verbosity: 0 errors only; 1 also warnings, counts and refusals; 2 also
-    // files that cannot be opened.
+    // files that cannot be opened; 3 (lookup_trace_mode) also every path a
+    // getter looks up, at debug level as "lookup '<path from the file's top>'".
     static void set_mode(int mode);
     static int get_mode();
     static void set_root_dir(const std::string& folder);
