@@ -1,5 +1,6 @@
 // The covering spheres of a species: read from its spheres file, or
 // generated from its permittivity grid and atoms and written to that file.
+#include <algorithm>
 #include <cstdio>
 
 #include "dynamics/PDcalc.h"
@@ -34,6 +35,14 @@ bool PDcalc::read_spheres(PROT_CLASS& species) {
     // A file without spheres is no cache: nothing would ever collide.
     if (species.spheres_n < 1) {
         LOG_WARNING("no spheres read");
+        return false;
+    }
+    // Nor is one with a sphere that no generator makes ("nan", "inf", a
+    // radius of 0 or less): the collision tests would go wrong with it.
+    if (!std::all_of(species.spheres.begin(), species.spheres.end(), covering_spheres::usable)) {
+        LOG_WARNING("incorrect file %s", name->c_str());
+        species.spheres.clear();
+        species.spheres_n = 0;
         return false;
     }
     LOG_MESSAGE("%d spheres read", species.spheres_n);
