@@ -1,0 +1,48 @@
+// velmesh's sphere file is written by users and other programs: any bytes
+// must be read into spheres or refused with a message, never crash, hang or
+// read outside a line.
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+#include "surface/CommandLine.h"
+#include "surface/Console.h"
+#include "surface/RunState.h"
+#include "surface/input/SphereReader.h"
+
+namespace {
+
+struct Closer {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using File = std::unique_ptr<std::FILE, Closer>;
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size == 0) return 0;
+    velmesh::RunState run;
+    run.noh = (data[0] & 1) != 0;
+    run.input_path = "spheres.xyz";
+    velmesh::apply_defaults(run);
+    File input(std::tmpfile());
+    if (size > 1) std::fwrite(data + 1, 1, size - 1, input.get());
+    std::rewind(input.get());
+    static File null_out(std::fopen("/dev/null", "w"));
+    const velmesh::ConsoleRedirect quiet(null_out.get(), null_out.get());
+
+    const int count = velmesh::get_atom_no_num(run, input.get(), true);
+    if (count < 0) return 0;  // refused with a message
+    if (static_cast<std::size_t>(count) != run.atoms.size() ||
+        count != run.sphere_count + run.collision_only_count)
+        std::abort();
+    for (const velmesh::Atom& atom : run.atoms) {
+        if (!std::isfinite(atom.x) || !std::isfinite(atom.y) || !std::isfinite(atom.z) || !(atom.r > 0.2f) ||
+            !std::isfinite(atom.r) || atom.radius_class < 0 || atom.radius_class >= run.radius_class_count())
+            std::abort();
+    }
+    return 0;
+}
