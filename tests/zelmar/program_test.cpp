@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -154,6 +155,109 @@ TEST(Program, SecondRunAppendsToTheSameLog) {
     ASSERT_TRUE(both.starts_with(first));
     EXPECT_TRUE(std::regex_search(both.substr(first.size()), log_text::time_stamp()));
     EXPECT_TRUE(first.ends_with("\n\n\n"));
+}
+
+namespace {
+
+// A small run of the peptide fixture: 20 steps, its final restart file at
+// step 20; `files` goes into its "Files" section.
+std::string peptide_run(const std::string& files = "") {
+    return std::string(R"(
+        Files { in_folder = ")") + ZELMAR_FIXTURES + R"(/proteins/"  no_overwrite = 0  )" + files + R"( }
+        Calculation { calc_kin = 1  NT = 20  save_interval = 10  h = 3  N = 5  interaction = 0  random_seed = 5 }
+        Physics { A = 20 }
+        Compartments { box { halfsize = [60, 60, 60] } }
+        Species { pept { pdb = "pept.pdb"  compartment = "box"  N = 4  ellipsoid = "*"  spheres = "*" } }
+    )";
+}
+
+// The final restart file of the peptide run in `folder`.
+std::string final_restart(const fs::path& folder) {
+    for (const auto& entry : fs::directory_iterator(folder))
+        if (entry.path().filename().string().ends_with("_(20).backup")) return entry.path().filename().string();
+    return "";
+}
+
+}  // namespace
+
+// What a user meets when a run cannot start or cannot go on: each message on
+// a line of its own (errors bare on standard error; warnings in the log) with
+// its exact text, and the exit status. "{T}" stands for the run's folder.
+TEST(Program, FailuresAndWarningsSayWhatHappened) {
+    struct Case {
+        const char* name;
+        std::vector<std::pair<std::string, std::string>> files;  // written first
+        std::vector<std::string> args;
+        int status;
+        const char* err;
+        const char* logged;  // a line of the log (normalised), or null
+        // Runs first in the folder, then edits the configuration: a restart
+        // file from an earlier run, damaged or not.
+        std::function<void(const fs::path&)> arrange;
+    };
+    const auto earlier_run = [](std::function<void(std::string&)> damage) {
+        return [damage](const fs::path& folder) {
+            write_file((folder / "run.cfg").string(), peptide_run());
+            ASSERT_EQ(zelmar(folder, {"-s", "-l", "first", "-c", "run.cfg"}).status, 0);
+            const std::string name = final_restart(folder);
+            ASSERT_FALSE(name.empty());
+            std::string bytes = read_file((folder / name).string());
+            damage(bytes);
+            fs::remove(folder / name);
+            write_file((folder / "state.backup").string(), bytes);
+            write_file((folder / "run.cfg").string(), peptide_run("recover { exp_1 = \"state.backup\" }"));
+        };
+    };
+    const Case cases[] = {
+        {"a configuration that does not exist", {}, {"-c", "missing.cfg"}, 1,
+         "error: bad filename \"missing.cfg\"\nFailed to open configuration file \"{T}/missing.cfg\"\n"
+         "program terminated with error\n",
+         nullptr, {}},
+        {"a configuration in a folder that does not exist", {}, {"-c", "/nonexistent/x.cfg"}, 1,
+         "error: bad filename \"/nonexistent/x.cfg\"\nerror: Failed to chdir to \"/nonexistent\" (-1)\n", nullptr, {}},
+        {"a configuration that does not parse", {{"bad.cfg", "Files { x = }\n"}}, {"-c", "bad.cfg"}, 1,
+         "{T}/bad.cfg(1), error: expected number or \"string\" (may be array) after '='\n"
+         "{T}/bad.cfg(2), error: unexpected end of file\n"
+         "Failed to open configuration file \"{T}/bad.cfg\"\n"
+         "configuration file \"{T}/bad.cfg\" could not be parsed: 2 error(s)\n"
+         "program terminated with error\n",
+         nullptr, {}},
+        {"a number with text after it", {{"o.cfg", "Calculation {\n  TimeStep = 2O  # ps\n}\n"}}, {"-c", "o.cfg"}, 1,
+         "the configuration has no \"Compartments\" section\nprogram terminated with error\n",
+         "trace level 2, warning: {T}/o.cfg(2), warning: Calculation.TimeStep is read as 2: the text \"O\" after the "
+         "number is ignored",
+         {}},
+        {"a restart file that does not exist", {{"run.cfg", peptide_run("recover { exp_1 = \"nowhere.backup\" }")}},
+         {"-c", "run.cfg"}, 1, "program terminated with exception failed to open backup file nowhere.backup\n",
+         nullptr, {}},
+        {"a damaged restart file", {}, {"-c", "run.cfg"}, 1,
+         "program terminated with exception damaged backup file state.backup\n", nullptr,
+         earlier_run([](std::string& bytes) { bytes[bytes.size() / 2] ^= 0x40; })},
+        {"a restart file without a checksum", {}, {"-c", "run.cfg"}, 0, "",
+         "backup.cpp(N), warning: backup file state.backup has no checksum: it is restored unchecked",
+         earlier_run([](std::string& bytes) { bytes.resize(bytes.size() - 8); })},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        const std::string root = fs::canonical(dir.path()).string();
+        const auto with_root = [&root](std::string text) {
+            for (auto at = text.find("{T}"); at != std::string::npos; at = text.find("{T}", at + root.size()))
+                text.replace(at, 3, root);
+            return text;
+        };
+        for (const auto& [name, text] : c.files) write_file(dir.file(name), text);
+        if (c.arrange) c.arrange(dir.path());
+        std::vector<std::string> args = {"-s", "-l", "run"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const auto run = zelmar(dir.path(), args);
+        EXPECT_EQ(run.status, c.status);
+        EXPECT_EQ(run.err, with_root(c.err));
+        if (c.logged != nullptr) {
+            const std::string log = normalised(read_file(dir.file("run.log")));
+            EXPECT_NE(log.find(with_root(c.logged) + "\n"), std::string::npos) << log;
+        }
+    }
 }
 
 namespace {
