@@ -52,7 +52,9 @@ void expect_same_species(const PROT_CLASS& a, const PROT_CLASS& b) {
         EXPECT_TRUE(same_bytes(a.*field, b.*field));
     // Atoms have padding: field by field.
     const auto same_atoms = [](const std::vector<ATOM>& x, const std::vector<ATOM>& y) {
-        const auto fields = [](const ATOM& t) { return std::tuple(t.x, t.y, t.z, t.r, t.q, t.mass, t.serial, t.residue); };
+        const auto fields = [](const ATOM& t) {
+            return std::tuple(t.x, t.y, t.z, t.r, t.q, t.mass, t.serial, t.residue);
+        };
         return std::equal(x.begin(), x.end(), y.begin(), y.end(),
                           [&](const ATOM& s, const ATOM& t) { return fields(s) == fields(t); });
     };

@@ -46,8 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     } else {
         if (engine.read_eps(species)) {
-            if (species.eps.size() != cells ||
-                !std::all_of(species.eps.begin(), species.eps.end(), [](double e) { return std::isfinite(e) && e > 0; }))
+            const auto permittivity = [](double e) { return std::isfinite(e) && e > 0; };
+            if (species.eps.size() != cells || !std::all_of(species.eps.begin(), species.eps.end(), permittivity))
                 std::abort();
         } else if (!species.eps.empty()) {
             std::abort();

@@ -354,9 +354,9 @@ TEST(Program, ExampleRunsToItsLastBindingAndRepeatsItself) {
     const auto rerun = run_example(dir.path(), "again");
     ASSERT_EQ(rerun.status, 0) << rerun.err;
     const std::string again = normalised(read_file(dir.file("again.log")));
-    for (const char* cached : {"reading rotation matrix from out/protease.ellipsoid ...",
-                               "reading out/protease.spheres ...", "reading rotation matrix from out/peptide.ellipsoid ...",
-                               "reading out/peptide.spheres ..."})
+    for (const char* cached :
+         {"reading rotation matrix from out/protease.ellipsoid ...", "reading out/protease.spheres ...",
+          "reading rotation matrix from out/peptide.ellipsoid ...", "reading out/peptide.spheres ..."})
         EXPECT_NE(again.find(cached), std::string::npos) << cached;
     const ExampleOutputs second = outputs_since(dir.path() / "out", before);
     EXPECT_TRUE(second.trajectory == first.trajectory);

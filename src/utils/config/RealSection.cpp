@@ -48,7 +48,8 @@ void RealSection::trace_lookup(const char* path) const {
     const std::string_view key = Symbols::clear_blanks(as_view(path));
     if (key.empty()) return;
     std::string full(key);
-    for (const RealSection* node = this; node->parent_ != nullptr; node = node->parent_) full = node->name_ + "." + full;
+    for (const RealSection* node = this; node->parent_ != nullptr; node = node->parent_)
+        full = node->name_ + "." + full;
     trace(Msgtype::debug, "lookup '%s'", full.c_str());
 }
 
