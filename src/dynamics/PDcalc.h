@@ -35,6 +35,7 @@
 #include "dynamics/reactions/ContactScratch.h"
 #include "dynamics/run/PairScan.h"
 #include "dynamics/scene/DriftCharges.h"
+#include "dynamics/scene/PlacementRandom.h"
 #include "utils/File.h"
 #include "utils/config/Section.h"
 #include "utils/geometry/POINT3D.h"
@@ -243,6 +244,10 @@ public:
     bool frame_due = false;       // this step's trajectory frame is written whatever the interval
     bool mark_collisions = false; // the trajectory marks colliding pairs
     bool no_overwrite = true;     // passed to fopen_share for the output files
+
+    // The random numbers of the random placement (scene_prepare), seeded by
+    // calculate with random_seed.
+    PlacementRandom placement_random;
 
     ContactScratch contact_scratch;  // working storage of residues_in_range
     // Working storage of eforce_prot, sized for the largest charge list by

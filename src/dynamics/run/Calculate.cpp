@@ -1,7 +1,6 @@
 // The run: this process's experiments, each restored from its restart file
 // or placed afresh, then stepped until its step count, a reaction's stop
 // count or an interrupt ends it.
-#include <cstdlib>
 #include <string>
 
 #include "dynamics/PDcalc.h"
@@ -20,8 +19,7 @@ void PDcalc::calculate() {
     if (!calc_kin) return;
     backup::add(&step, sizeof step, __FILE__, __LINE__);
     backup::init_complete();
-    // The process-wide generator serves the random placement only.
-    std::srand(static_cast<unsigned>(random_seed));
+    placement_random.seed(static_cast<unsigned>(random_seed));
 
     while (experiment_pending() && running_flag.load()) {
         run_experiment();
