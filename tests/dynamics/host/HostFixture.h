@@ -125,21 +125,6 @@ private:
     TempDir dir_;
 };
 
-// A copy of the example of examples/protease with an empty "out".
-class ExampleFolder {
-public:
-    ExampleFolder() {
-        fs::copy(ZELMAR_EXAMPLES "/protease", dir_.path());
-        fs::create_directory(out());
-    }
-    const fs::path& path() const { return dir_.path(); }
-    fs::path out() const { return dir_.path() / "out"; }
-    std::string config() const { return dir_.file("protease.cfg"); }
-
-private:
-    TempDir dir_;
-};
-
 class HostedEngines : public testing::Test {
 protected:
     // One log for the whole test, without time stamps or console; errors,

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "dynamics/host/EngineHost.h"
-#include "HostFixture.h"
+#include "../HostFixture.h"
 #include "support/Subprocess.h"
 
 using namespace host_testing;
@@ -20,6 +20,21 @@ using engine_host::CalculationResult;
 namespace {
 
 const std::string program = ZELMAR_BINARY_DIR "/src/zelmar/zelmar";
+
+// A copy of the example of examples/protease with an empty "out".
+class ExampleFolder {
+public:
+    ExampleFolder() {
+        fs::copy(ZELMAR_EXAMPLES "/protease", dir_.path());
+        fs::create_directory(out());
+    }
+    const fs::path& path() const { return dir_.path(); }
+    fs::path out() const { return dir_.path() / "out"; }
+    std::string config() const { return dir_.file("protease.cfg"); }
+
+private:
+    TempDir dir_;
+};
 
 // A name of an output file with its date, time and process id blotted out.
 std::string normalised_name(const std::string& name) {
