@@ -5,8 +5,9 @@
 // Every owner of simulation state registers its raw blocks (address and byte
 // count) while the engine is set up; a restart file is an 8-byte signature
 // (the sum of the registered sizes, in the machine's byte order) followed by
-// the bytes of every block in registration order. A file can therefore be
-// restored only by a run that registers the same blocks in the same order.
+// the bytes of every block in registration order, and then by a checksum of
+// all of that (Checksum.h). A file can therefore be restored only by a run
+// that registers the same blocks in the same order.
 //
 // The blocks are held in a `backup::registry`. Each engine object owns one,
 // so that several engines in one process keep their restart files apart;
@@ -16,9 +17,10 @@
 // `make_current`, else the process's own registry (for callers outside any
 // engine). A registry is used by one thread at a time.
 //
-// Failures of `read` and of `add` are thrown as character strings
-// ("failed to open backup file", "incomplete backup file",
-// "incorrect backup signature", "backup::add call out of order").
+// `add` throws "backup::add call out of order" as a character string; `read`
+// throws its failures as strings that name the file: "failed to open backup
+// file <name>", "incomplete backup file <name>", "incorrect backup signature
+// <name>" and "damaged backup file <name>" (the checksum does not match).
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
@@ -103,8 +105,10 @@ public:
     static bool write(bool remember, long step);
 
     // Restores every registered block from the file `name`, which then becomes
-    // the previous file. The whole file is checked before any block is
-    // touched, so a failed read leaves the state as it was.
+    // the previous file. The whole file, its checksum included, is checked
+    // before any block is touched, so a failed read leaves the state as it
+    // was. A file without a checksum (from before it was written) is restored
+    // unchecked, with a warning.
     static void read(const char* name);
 
     // The sum of the registered sizes: the signature of the files written now.
@@ -112,7 +116,7 @@ public:
 
 private:
     static std::string file_name(const std::string& prefix, long step);
-    // The file itself: signature, then every block in order.
+    // The file itself: signature, every block in order, checksum.
     static bool write_file(const std::string& name, const registry& blocks);
     static void read_file(const char* name, const registry& blocks);
 };
