@@ -1,5 +1,4 @@
 // The engine object's construction and destruction, and its random draws.
-#include <atomic>
 #include <cmath>
 #include <stdexcept>
 
@@ -9,9 +8,6 @@
 #include "utils/backup/backup.h"
 
 namespace {
-
-// The engine whose blocks the process's restart registry holds.
-std::atomic<const PDcalc*> restart_registry_owner{nullptr};
 
 constexpr double two_pi = 6.283185307179586;
 
@@ -45,14 +41,10 @@ PDcalc::~PDcalc() {
     model.compartment_index.clear();
     model.species_index.clear();
     model.reaction_index.clear();
-
-    // The registered blocks are about to be freed.
-    const PDcalc* self = this;
-    if (restart_registry_owner.compare_exchange_strong(self, nullptr)) backup::reset();
 }
 
 void PDcalc::claim_restart_registry() {
-    restart_registry_owner.store(this);
+    backup::make_current(restart_registry);
     backup::init(runtime_folder.c_str());
 }
 

@@ -16,6 +16,7 @@
 #include <limits>
 #include <new>
 #include <string>
+#include <string_view>
 
 #include "dynamics/PDcalc.h"
 #include "dynamics/ProcessGlobals.h"
@@ -424,16 +425,40 @@ void PDcalc::read_file_prefix(Section& root) {
         const char* value = root.GetString(key);
         return std::string(value != nullptr ? value : "./");
     };
-    in_folder = folder("Files.in_folder");
-    out_folder = folder("Files.out_folder");
-    vis_folder = folder("Files.vis_folder");
-    runtime_folder = folder("Files.runtime_folder");
+    in_folder = anchored(folder("Files.in_folder"));
+    out_folder = anchored(folder("Files.out_folder"));
+    vis_folder = anchored(folder("Files.vis_folder"));
+    runtime_folder = anchored(folder("Files.runtime_folder"));
     bin_folder = folder("Files.bin_folder");
     for (char& c : bin_folder)
         if (c == '\\') c = '/';
+    bin_folder = anchored(bin_folder);
 }
 
+std::string PDcalc::anchored(const std::string& path) const {
+    if (!anchor_folders || path.starts_with('/')) return path;
+    std::string_view relative = path;
+    while (relative.starts_with("./")) relative.remove_prefix(2);
+    return configuration_folder + std::string(relative);
+}
+
+namespace {
+
+// The folder of the configuration file that `config` was read from, with
+// its trailing '/'.
+std::string folder_of(const Config& config) {
+    const std::string file = config.GetPath();
+    std::string folder = platform::folder_part(platform::real_path(file).value_or(
+        platform::resolved_as_far_as_possible(file)));
+    if (!folder.ends_with('/')) folder += '/';
+    return folder;
+}
+
+}  // namespace
+
 bool PDcalc::prepare(const std::string& config_path) {
+    // Every block registered from here on is this engine's.
+    const backup::scope restart_blocks(restart_registry);
     winfault::install_fault_reporter(__FILE__, __LINE__);
     install_handlers();
     log_process();
@@ -447,6 +472,7 @@ bool PDcalc::prepare(const std::string& config_path) {
             LOG_ERROR("configuration file \"%s\" could not be parsed: %d error(s)", config_path.c_str(), errors);
         return false;
     }
+    if (anchor_folders) configuration_folder = folder_of(*config);
     read_file_prefix(*config);
     claim_restart_registry();
     config->GetBool(no_overwrite, "Files.no_overwrite");

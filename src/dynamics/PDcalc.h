@@ -18,8 +18,11 @@
 //   run/                   the experiments and the time step
 //   output/                trajectory, reaction logs, statistics, state saves
 //
-// Only the viewer touches an engine object from a second thread: it sets
-// `finish_flag` to stop a running calculation.
+// A host that runs engines inside its own process (the viewer) prepares each
+// on one thread and calculates it on another; while it calculates, other
+// threads touch only request_stop, stop_requested, finish_flag,
+// experiment_count (before the start) and trajectory_generation
+// (dynamics/host/EngineHost.h describes the whole surface).
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -35,7 +38,9 @@
 #include "dynamics/reactions/ContactScratch.h"
 #include "dynamics/run/PairScan.h"
 #include "dynamics/scene/DriftCharges.h"
+#include "dynamics/scene/PlacementRandom.h"
 #include "utils/File.h"
+#include "utils/backup/backup.h"
 #include "utils/config/Section.h"
 #include "utils/geometry/POINT3D.h"
 #include "utils/random/RngStream.h"
@@ -60,6 +65,23 @@ public:
 
     // Runs this process's experiments.
     void calculate();
+
+    // ---- hosting ------------------------------------------------------------------
+
+    // Asks the calculation to stop, from any thread: the running step loop
+    // ends after its step in progress (with its final frame and save), and
+    // no experiment starts any more, also when the request comes before the
+    // calculation or its first experiment has begun. The request is never
+    // withdrawn. It also sets finish_flag.
+    void request_stop() {
+        stop_request = true;
+        finish_flag = true;
+    }
+    bool stop_requested() const { return stop_request.load(); }
+
+    // The trajectory file the calculation writes: vis_folder followed by the
+    // value of "Files.trajectory"; none when the key is missing.
+    std::optional<std::string> trajectory_path() const;
 
     // ---- the run (run/) ---------------------------------------------------------
 
@@ -118,11 +140,16 @@ public:
     // ---- preparation (PD_calc_prepare.cpp) ------------------------------------
     void read_file_prefix(Section& root);
 
-    // Starts the process's restart registry afresh for this engine
-    // (backup::init with runtime_folder). The destructor clears the registry
-    // again, unless another engine has claimed it since: its blocks live in
-    // this object.
+    // Starts this engine's restart registry afresh (backup::init with
+    // runtime_folder) and makes it the calling thread's current registry
+    // until the engine is destroyed: for engines assembled by hand, whose
+    // owners register their blocks outside prepare. prepare and calculate
+    // make the registry current on their thread for as long as they run.
     void claim_restart_registry();
+
+    // With anchor_folders: `path` taken from configuration_folder when it is
+    // relative; otherwise `path` as it stands.
+    std::string anchored(const std::string& path) const;
 
     // ---- species (species/) ---------------------------------------------------
     void init_prot(PROT_CLASS& species, Section* section);
@@ -246,6 +273,30 @@ public:
     bool frame_due = false;       // this step's trajectory frame is written whatever the interval
     bool mark_collisions = false; // the trajectory marks colliding pairs
     bool no_overwrite = true;     // passed to fopen_share for the output files
+
+    // ---- hosting ------------------------------------------------------------------
+
+    // Set before prepare by a host that changes the working directory while
+    // the engine lives: relative folder settings ("Files.*_folder") and
+    // restart files ("Files.recover.exp_%d") are then taken from the
+    // configuration file's folder instead of the working directory. Off in
+    // the engine program, whose files and messages stay as they are.
+    bool anchor_folders = false;
+    // The configuration file's folder with its trailing '/', set by prepare
+    // when anchor_folders is on; empty otherwise.
+    std::string configuration_folder;
+    // The durable stop request (request_stop).
+    std::atomic<bool> stop_request{false};
+    // Counts the trajectory files this engine has opened for writing: raised
+    // once the file of a new experiment exists (made anew, or continued
+    // after a restore) and before its first frame is written. A reader that
+    // sees it change reopens the file.
+    std::atomic<std::uint64_t> trajectory_generation{0};
+    // The blocks of this engine's restart files.
+    backup::registry restart_registry;
+    // The random numbers of the random placement (scene_prepare), seeded by
+    // calculate with random_seed.
+    PlacementRandom placement_random;
 
     ContactScratch contact_scratch;  // working storage of residues_in_range
     // Working storage of eforce_prot, sized for the largest charge list by

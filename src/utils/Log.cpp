@@ -18,6 +18,7 @@ std::FILE* CLog::m_LogStream = stderr;
 std::string CLog::m_sLastMessage;
 std::string CLog::m_sLastModule;
 std::string CLog::warningsAccumulator;
+LogSink CLog::m_Sink;
 std::recursive_mutex CLog::m_Mutex;
 
 namespace {
@@ -30,6 +31,10 @@ namespace {
 
 // Whether this thread has seized the logger after a fault.
 [[gnu::tls_model("initial-exec")]] thread_local bool seized_by_this_thread = false;
+
+// Whether this thread is inside the line sink: what the sink logs is not
+// handed back to it.
+thread_local bool in_sink = false;
 
 class StateChange {
 public:
@@ -88,16 +93,33 @@ void CLog::Write(const char* location, const char* prefix, const char* format, v
     WriteLocked(location, prefix, format, args);
 }
 
-std::string CLog::ComposeLine(const char* location, const char* prefix, const std::string& message) {
-    std::string line;
-    if (!m_Params.no_time) line += time_stamp();
+namespace {
+
+LogLevel level_of(const char* prefix) {
+    if (prefix == CLog::c_sErrorPrefix) return LogLevel::error;
+    if (prefix == CLog::c_sWarningPrefix) return LogLevel::warning;
+    if (prefix == CLog::c_sMessagePrefix) return LogLevel::message;
+    return LogLevel::plain;
+}
+
+}  // namespace
+
+LogLine CLog::ComposeLine(const char* location, const char* prefix, const std::string& message) {
+    LogLine line;
+    line.level = level_of(prefix);
+    std::string& text = line.text;
+    if (!m_Params.no_time) text += time_stamp();
+    line.location_begin = line.location_end = text.size();
     if (!m_Params.no_location) {
-        line += location;
-        line += ", ";
+        text += location;
+        line.location_end = text.size();
+        text += ", ";
     }
-    if (!m_Params.no_prefix) line += prefix;
-    line += message;
-    cut_to(line, max_line);
+    line.prefix_begin = text.size();
+    if (!m_Params.no_prefix) text += prefix;
+    line.message_begin = text.size();
+    text += message;
+    cut_to(text, max_line);
     return line;
 }
 
@@ -115,10 +137,10 @@ void CLog::WriteLocked(const char* location, const char* prefix, const char* for
         std::fflush(stderr);
     }
     if (location == nullptr || format == nullptr || prefix == nullptr) return;
-    Record(location, prefix, message);
+    Record(location, prefix, message, true);
 }
 
-void CLog::Record(const char* location, const char* prefix, const std::string& message) {
+void CLog::Record(const char* location, const char* prefix, const std::string& message, bool to_sink) {
     const StateChange change;
     const bool is_error = prefix == c_sErrorPrefix;
     const bool is_warning = prefix == c_sWarningPrefix;
@@ -128,7 +150,8 @@ void CLog::Record(const char* location, const char* prefix, const std::string& m
     m_sLastModule = location;
     cut_to(m_sLastModule, max_line);
 
-    const std::string line = ComposeLine(location, prefix, message);
+    const LogLine composed = ComposeLine(location, prefix, message);
+    const std::string& line = composed.text;
     if (m_LogFile != nullptr) {
         std::fprintf(m_LogFile.get(), "%s\n", line.c_str());
         std::fflush(m_LogFile.get());
@@ -137,13 +160,13 @@ void CLog::Record(const char* location, const char* prefix, const std::string& m
         warningsAccumulator += line;
         warningsAccumulator += '\n';
     }
-    if ((is_error && m_Params.quiet_errors) || (is_warning && m_Params.quiet_warnings) ||
-        (is_message && m_Params.quiet_messages))
-        return;
-    if (m_LogStream != nullptr) {
+    const bool quiet = (is_error && m_Params.quiet_errors) || (is_warning && m_Params.quiet_warnings) ||
+                       (is_message && m_Params.quiet_messages);
+    if (!quiet && m_LogStream != nullptr) {
         std::fprintf(m_LogStream, "%s\n", line.c_str());
         std::fflush(m_LogStream);
     }
+    if (to_sink) PassToSink(composed);
 }
 
 bool CLog::isLogfileOpen() {
@@ -190,7 +213,27 @@ void CLog::WriteSeizedError(const char* location, const char* message) {
     if (!seized_by_this_thread) return;
     std::string text = message != nullptr ? message : "";
     cut_to(text, max_line);
-    Record(location, c_sErrorPrefix, text);
+    Record(location, c_sErrorPrefix, text, false);
+}
+
+void CLog::SetLineSink(LogSink sink) {
+    std::lock_guard lock(m_Mutex);
+    m_Sink = std::move(sink);
+}
+
+void CLog::PassToSink(const LogLine& line) {
+    if (!m_Sink || in_sink) return;
+    in_sink = true;
+    bool failed = false;
+    try {
+        m_Sink(line);
+    } catch (...) {
+        failed = true;
+    }
+    in_sink = false;
+    if (!failed) return;
+    m_Sink = nullptr;
+    LOG_ERROR("the log's line sink failed; it receives no more lines");
 }
 
 std::string CLog::LastMessage() {

@@ -134,14 +134,15 @@ TEST_F(PreparationModel, PairsInstancesAndReactions) {
     EXPECT_EQ(model.pairs[pair_index(model, 0, 1)].reactions_n, 0);
     EXPECT_EQ(model.pairs[pair_index(model, 0, 0)].reactions_n, 0);
 
-    // The restart blocks: the stream, the species, the histograms, the
-    // instances, then the reaction's counters, partners and dock point.
+    // The restart blocks, in the engine's own registry: the stream, the
+    // species, the histograms, the instances, then the reaction's counters,
+    // partners and dock point.
     const std::uint64_t stream = 3 * 48 + 2;
     const std::uint64_t species = 2 * 4;
     const std::uint64_t histograms = 8 * (ab.stats->cell_count() + 1) + 8 * (ab.native_stats->cell_count() + 1);
     const std::uint64_t instances = 5 * sizeof(PROT);
     const std::uint64_t reaction = 4 + 8 + 2 * 5 * 4 + 8;
-    EXPECT_EQ(backup::signature(), stream + species + histograms + instances + reaction);
+    EXPECT_EQ(engine.restart_registry.signature(), stream + species + histograms + instances + reaction);
 }
 
 TEST_F(PreparationModel, MissingSectionsAndUnknownReactants) {

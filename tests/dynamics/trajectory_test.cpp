@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <limits>
 #include <string>
 #include <vector>
@@ -263,3 +264,32 @@ TEST_F(Frames, AWriteFailureIsReportedAndEndsTheTrajectory) {
 }
 
 }  // namespace
+
+// The reader counts the file it opened: not the one its relative path names
+// after the working directory has changed, and the length that file has now
+// after it was truncated in place (a new calculation writing it anew).
+TEST(TrajectoryReader, CountsItsOwnFileAfterAChangeOfDirectoryAndATruncation) {
+    TempDir first, second;
+    const std::string frame(8 + 101, 'f');  // frames of one instance
+    testing_support::write_file(first.file("run.trajectory"), frame + frame + frame);
+    testing_support::write_file(second.file("run.trajectory"), frame);
+    const testing_support::CurrentDirGuard back;
+    std::filesystem::current_path(first.path());
+    trajectory::Reader reader("run.trajectory", 1);
+    ASSERT_TRUE(reader.is_open());
+    std::filesystem::current_path(second.path());
+    EXPECT_EQ(reader.frame_count(), 3u);
+
+    {
+        const FilePtr rewritten = fopen_share(first.file("run.trajectory"), "wb+", false, false);
+        ASSERT_NE(rewritten, nullptr);
+        EXPECT_EQ(reader.frame_count(), 0u);
+        const std::string written = frame + "start";  // a frame and the start of the next
+        std::fwrite(written.data(), 1, written.size(), rewritten.get());
+        std::fflush(rewritten.get());
+        EXPECT_EQ(reader.frame_count(), 1u);
+        trajectory::Frame read;
+        EXPECT_TRUE(reader.read(0, read));
+        EXPECT_FALSE(reader.read(1, read));
+    }
+}

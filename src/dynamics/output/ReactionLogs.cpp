@@ -6,6 +6,7 @@
 
 #include "dynamics/PDcalc.h"
 #include "dynamics/reactions/IntegratedRateLaw.h"
+#include "utils/CLocaleScope.h"
 #include "utils/Log.h"
 #include "utils/fopen_s.h"
 
@@ -62,6 +63,7 @@ void PDcalc::write_reaction_log_line(REACTION& reaction) {
     reaction.logged_step = step;
     const double t = static_cast<double>(step) * TimeStep;
     std::FILE* log = reaction.log.get();
+    const CLocaleScope c_numbers;  // a table for programs: '.' whatever the process's locale
     std::fprintf(log, "%e\t%" PRId32, t, reaction.events);
     // Not written before the first event (0, or not a number at time 0).
     const double k = integrated_rate_constant(reaction, t);

@@ -1,5 +1,7 @@
 // The trajectory file of an experiment: written anew by a fresh experiment,
 // continued by a restored one.
+#include <sys/types.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -19,11 +21,11 @@ namespace {
 long long frames_before(std::FILE* file, std::uint64_t frame_size, std::int64_t step) {
     long long kept = 0;
     unsigned char bytes[trajectory::step_bytes];
-    while (std::fseek(file, static_cast<long>(kept), SEEK_SET) == 0 &&
+    while (::fseeko(file, static_cast<off_t>(kept), SEEK_SET) == 0 &&
            std::fread(bytes, 1, sizeof bytes, file) == sizeof bytes) {
         if (trajectory::decode_step(bytes) >= step) break;
         // A frame cut short by the end of the file is not kept.
-        if (std::fseek(file, static_cast<long>(kept + static_cast<long long>(frame_size) - 1), SEEK_SET) != 0 ||
+        if (::fseeko(file, static_cast<off_t>(kept + static_cast<long long>(frame_size) - 1), SEEK_SET) != 0 ||
             std::fgetc(file) == EOF)
             break;
         kept += static_cast<long long>(frame_size);
@@ -33,11 +35,17 @@ long long frames_before(std::FILE* file, std::uint64_t frame_size, std::int64_t 
 
 }  // namespace
 
+std::optional<std::string> PDcalc::trajectory_path() const {
+    const char* value = config ? config->GetString("Files.trajectory") : nullptr;
+    if (value == nullptr) return std::nullopt;
+    return vis_folder + value;
+}
+
 void PDcalc::open_trajectory(bool restored) {
     trajectory_file.reset();
-    const char* value = config ? config->GetString("Files.trajectory") : nullptr;
-    if (value == nullptr) return;
-    const std::string path = vis_folder + value;
+    const std::optional<std::string> named = trajectory_path();
+    if (!named) return;
+    const std::string& path = *named;
     const auto frame_size = trajectory::frame_size(static_cast<std::uint64_t>(prots_n));
 
     std::error_code ignored;
@@ -54,7 +62,7 @@ void PDcalc::open_trajectory(bool restored) {
         // The frames from the restored step on are written again.
         const long long kept = frames_before(trajectory_file.get(), frame_size, step);
         if (!platform::truncate_file(trajectory_file.get(), static_cast<unsigned long long>(kept)) ||
-            std::fseek(trajectory_file.get(), 0, SEEK_END) != 0) {
+            ::fseeko(trajectory_file.get(), 0, SEEK_END) != 0) {
             LOG_ERROR("failed to continue trajectory %s", path.c_str());
             trajectory_file.reset();
             return;
@@ -65,4 +73,5 @@ void PDcalc::open_trajectory(bool restored) {
     LOG_MESSAGE("writing trajectory to %s", path.c_str());
     LOG_MESSAGE("trajectory frame size is %llu bytes", static_cast<unsigned long long>(frame_size));
     LOG_MESSAGE("trajectory save interval is %lld steps", static_cast<long long>(trajectory_save_interval));
+    trajectory_generation.fetch_add(1);
 }

@@ -1,12 +1,13 @@
 #include "dynamics/output/TrajectoryReader.h"
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <cstdio>
-#include <filesystem>
 #include <limits>
-#include <system_error>
 #include <utility>
+
+static_assert(sizeof(off_t) == 8, "trajectories beyond 2 GiB are read whole");
 
 namespace trajectory {
 
@@ -18,10 +19,9 @@ Reader::Reader(std::string path, std::size_t instances)
 
 std::uint64_t Reader::frame_count() const {
     if (!file_) return 0;
-    std::error_code error;
-    const std::uintmax_t length = std::filesystem::file_size(path_, error);
-    if (error) return 0;
-    return static_cast<std::uint64_t>(length) / frame_size_;
+    struct stat status {};
+    if (::fstat(::fileno(file_.get()), &status) != 0 || status.st_size < 0) return 0;
+    return static_cast<std::uint64_t>(status.st_size) / frame_size_;
 }
 
 bool Reader::read(std::uint64_t index, Frame& frame) {

@@ -2,7 +2,10 @@
 // Reads the frames of a trajectory file (output/TrajectoryFormat.h). The
 // file may still grow while it is read (a calculation appending frames):
 // the frame count is taken from the file's length each time it is asked
-// for, and a tail shorter than a frame is not a frame yet.
+// for, and a tail shorter than a frame is not a frame yet. The length is
+// that of the file the reader opened (by its descriptor), whatever its path
+// names later (another working directory, the file replaced); offsets are
+// 64-bit throughout.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -24,6 +27,8 @@ public:
     Reader(std::string path, std::size_t instances);
 
     bool is_open() const { return file_ != nullptr; }
+    // The path as given when the reader was made.
+    const std::string& path() const { return path_; }
     std::uint64_t frame_size() const { return frame_size_; }
     // The whole frames the file holds now; 0 when it cannot be measured.
     std::uint64_t frame_count() const;

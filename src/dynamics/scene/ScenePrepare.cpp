@@ -3,7 +3,6 @@
 // reset.
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <stdexcept>
 #include <string>
 
@@ -34,8 +33,10 @@ bool inside(const COMPARTMENT& c, const PROT& p) {
            p.z <= c.upper.z;
 }
 
-// A number from the process's standard generator, uniform in [0, scale].
-double standard_draw(double scale) { return static_cast<double>(std::rand()) * scale / RAND_MAX; }
+// A number from the engine's placement generator, uniform in [0, scale].
+double standard_draw(PDcalc& engine, double scale) {
+    return static_cast<double>(engine.placement_random.next()) * scale / PlacementRandom::max;
+}
 
 // An entry of the species' "positions": the centre (metres, as written) and
 // `rot` row by row; missing values keep the origin and the identity.
@@ -73,12 +74,12 @@ void place_at_random(PDcalc& engine, PROT& p, const PROT_CLASS& species, int k) 
         throw format("cannot place species \"%s\" at random: compartment \"%s\" has no bounds",
                      species.name.c_str(), compartment.c_str());
     for (int attempt = 0; attempt < max_placement_attempts; ++attempt) {
-        p.x = standard_draw(c->size.x) + c->lower.x;
-        p.y = standard_draw(c->size.y) + c->lower.y;
-        p.z = standard_draw(c->size.z) + c->lower.z;
-        const double u1 = standard_draw(1.0);
-        const double u2 = standard_draw(1.0);
-        const double u3 = standard_draw(1.0);
+        p.x = standard_draw(engine, c->size.x) + c->lower.x;
+        p.y = standard_draw(engine, c->size.y) + c->lower.y;
+        p.z = standard_draw(engine, c->size.z) + c->lower.z;
+        const double u1 = standard_draw(engine, 1.0);
+        const double u2 = standard_draw(engine, 1.0);
+        const double u3 = standard_draw(engine, 1.0);
         uniform_rotation(u1, u2, u3, p.rot);
         inv_mat(p.rot, p.rot_inv);
         if (engine.collision3D(&p) == 0) return;

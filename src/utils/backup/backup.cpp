@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <mutex>
 #include <stdexcept>
 #include <unistd.h>
 
@@ -12,12 +13,6 @@
 #include "utils/fopen_s.h"
 #include "utils/platform/FileReplace.h"
 #include "utils/platform/Process.h"
-
-std::vector<backup::backup_record> backup::buf_table;
-std::uint64_t backup::add_position = 0;
-bool backup::add_disabled = false;
-std::string backup::filename_prefix;
-std::string backup::prev_backup_fname;
 
 namespace {
 
@@ -44,49 +39,56 @@ void report_failed_write(const std::string& name, int error) {
 // Closes the stream and tells whether everything buffered reached the file.
 bool close_checked(FilePtr file) { return std::fclose(file.release()) == 0; }
 
+// Several engines of one process may save at the same step in the same
+// minute into the same folder: their names, and so their temporary files,
+// are then the same. One write at a time finds the name free or taken.
+std::mutex writing;
+
 }  // namespace
 
 void backup::init(const char* prefix) {
     reset();
-    filename_prefix = prefix != nullptr ? prefix : "";
+    current().filename_prefix = prefix != nullptr ? prefix : "";
 }
 
 void backup::reset() {
-    buf_table.clear();
-    add_position = 0;
-    add_disabled = false;
-    filename_prefix.clear();
-    prev_backup_fname.clear();
+    registry& r = current();
+    r.buf_table.clear();
+    r.add_position = 0;
+    r.add_disabled = false;
+    r.filename_prefix.clear();
+    r.prev_backup_fname.clear();
 }
 
 void backup::add(void* address, unsigned long size, const char* /*source_file*/, int /*line*/) {
-    if (add_disabled) throw "backup::add call out of order";
+    registry& r = current();
+    if (r.add_disabled) throw "backup::add call out of order";
     if (address == nullptr && size > 0) throw std::invalid_argument("backup::add: a block without memory");
-    buf_table.push_back({address, size});
-    add_position += size;
+    r.buf_table.push_back({address, size});
+    r.add_position += size;
 }
 
-void backup::init_complete() { add_disabled = true; }
+void backup::init_complete() { current().add_disabled = true; }
 
-std::string backup::file_name(long step) {
+std::string backup::file_name(const std::string& prefix, long step) {
     const std::time_t now = clock_function.load()();
     std::tm local{};
     localtime_r(&now, &local);
-    return format("%s%02d_%02d_%04d__%02d_%02d_(%lu)_(%ld).backup", filename_prefix.c_str(), local.tm_mday,
+    return format("%s%02d_%02d_%04d__%02d_%02d_(%lu)_(%ld).backup", prefix.c_str(), local.tm_mday,
                   local.tm_mon + 1, local.tm_year + 1900, local.tm_hour, local.tm_min,
                   platform::process_id(), step);
 }
 
 // Writes signature, blocks and checksum to `name` and forces them to disk.
 // Failing calls leave their reason in errno (0 when they give none).
-bool backup::write_file(const std::string& name) {
+bool backup::write_file(const std::string& name, const registry& blocks) {
     errno = 0;
     FilePtr file = fopen_share(name, "wb+", false, true);
     if (file == nullptr) return false;
     restart_checksum::Sum sum;
-    if (!write_bytes(&add_position, sizeof add_position, file.get())) return false;
-    sum.add(&add_position, sizeof add_position);
-    for (const backup_record& block : buf_table) {
+    if (!write_bytes(&blocks.add_position, sizeof blocks.add_position, file.get())) return false;
+    sum.add(&blocks.add_position, sizeof blocks.add_position);
+    for (const backup_record& block : blocks.buf_table) {
         if (block.size == 0) continue;
         if (!write_bytes(block.address, block.size, file.get())) return false;
         sum.add(block.address, block.size);
@@ -115,9 +117,11 @@ std::string copy_name(const std::string& name, int copy) {
 }  // namespace
 
 bool backup::write(bool remember, long step) {
-    const std::string base = file_name(step);
+    registry& r = current();
+    const std::lock_guard one_write(writing);
+    const std::string base = file_name(r.filename_prefix, step);
     const std::string temporary = base + ".tmp";
-    if (!write_file(temporary)) {
+    if (!write_file(temporary, r)) {
         const int error = errno;
         std::remove(temporary.c_str());
         report_failed_write(base, error);
@@ -145,10 +149,10 @@ bool backup::write(bool remember, long step) {
     if (name != base) LOG_WARNING("file already exists: %s; the state is written to %s", base.c_str(), name.c_str());
     platform::sync_parent_folder(name);
 
-    if (!prev_backup_fname.empty() && prev_backup_fname != name && std::remove(prev_backup_fname.c_str()) != 0 &&
+    if (!r.prev_backup_fname.empty() && r.prev_backup_fname != name && std::remove(r.prev_backup_fname.c_str()) != 0 &&
         errno != ENOENT)
-        LOG_WARNING("could not delete the previous backup file %s", prev_backup_fname.c_str());
-    prev_backup_fname = remember ? name : std::string();
+        LOG_WARNING("could not delete the previous backup file %s", r.prev_backup_fname.c_str());
+    r.prev_backup_fname = remember ? name : std::string();
     return true;
 }
 
@@ -159,7 +163,9 @@ std::string refusal(const char* text, const std::string& name) { return std::str
 
 }  // namespace
 
-void backup::read(const char* name) {
+// Checks the whole file `name` against the registered blocks and only then
+// copies it over them.
+void backup::read_file(const char* name, const registry& blocks) {
     const std::string file_name = name != nullptr ? name : "";
     if (name == nullptr) throw refusal("failed to open backup file", file_name);
     FilePtr file = fopen_share(name, "rb", false, false);
@@ -170,11 +176,11 @@ void backup::read(const char* name) {
         if (std::ferror(file.get())) throw refusal("failed to open backup file", file_name);
         throw refusal("incomplete backup file", file_name);
     }
-    if (stored_signature != add_position) throw refusal("incorrect backup signature", file_name);
+    if (stored_signature != blocks.add_position) throw refusal("incorrect backup signature", file_name);
 
     // The whole image and its checksum are read and checked first; the
     // blocks are overwritten only once the file is known to be sound.
-    std::vector<unsigned char> image(add_position);
+    std::vector<unsigned char> image(blocks.add_position);
     if (std::fread(image.data(), 1, image.size(), file.get()) != image.size())
         throw refusal("incomplete backup file", file_name);
     restart_checksum::Record record{};
@@ -193,11 +199,16 @@ void backup::read(const char* name) {
     }
 
     const unsigned char* source = image.data();
-    for (const backup_record& block : buf_table) {
+    for (const backup_record& block : blocks.buf_table) {
         if (block.size > 0) std::memcpy(block.address, source, block.size);
         source += block.size;
     }
-    prev_backup_fname = name;
+}
+
+void backup::read(const char* name) {
+    registry& r = current();
+    read_file(name, r);
+    r.prev_backup_fname = name;
 }
 
 namespace backup_detail {

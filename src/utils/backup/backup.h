@@ -1,6 +1,6 @@
 #pragma once
-// The restart file: a process-wide registry of memory blocks that are saved
-// together and restored together.
+// The restart file: registries of memory blocks that are saved together and
+// restored together.
 //
 // Every owner of simulation state registers its raw blocks (address and byte
 // count) while the engine is set up; a restart file is an 8-byte signature
@@ -8,6 +8,14 @@
 // the bytes of every block in registration order, and then by a checksum of
 // all of that (Checksum.h). A file can therefore be restored only by a run
 // that registers the same blocks in the same order.
+//
+// The blocks are held in a `backup::registry`. Each engine object owns one,
+// so that several engines in one process keep their restart files apart;
+// the static calls below work on the calling thread's current registry: the
+// one of the innermost `backup::scope` on this thread (an engine opens one
+// while it prepares and while it calculates), else the one made current with
+// `make_current`, else the process's own registry (for callers outside any
+// engine). A registry is used by one thread at a time.
 //
 // `add` throws "backup::add call out of order" as a character string; `read`
 // throws its failures as strings that name the file: "failed to open backup
@@ -26,14 +34,57 @@ public:
         std::uint64_t size;
     };
 
-    // Starts a fresh registry: drops every block registered before (they may
-    // belong to an engine object that no longer exists), takes `prefix` (the
-    // folder of the restart files, with its trailing '/'), forgets the
-    // previous file and opens registration.
+    // One set of registered blocks, with the folder of its files and the
+    // file its next write deletes.
+    class registry {
+    public:
+        registry() = default;
+        // A thread whose current registry this is goes back to the
+        // process's own (see make_current).
+        ~registry();
+        registry(const registry&) = delete;
+        registry& operator=(const registry&) = delete;
+
+        // The sum of the registered sizes.
+        std::uint64_t signature() const { return add_position; }
+
+    private:
+        friend class backup;
+        std::vector<backup_record> buf_table;
+        std::uint64_t add_position = 0;  // the sum of the sizes: the files' signature
+        bool add_disabled = false;       // registration closed
+        std::string filename_prefix;     // folder of the files, with its trailing '/'
+        std::string prev_backup_fname;   // deleted by the next write; empty for none
+    };
+
+    // Makes `r` the calling thread's current registry for the scope's life;
+    // the one before is current again afterwards. Scopes nest on a thread.
+    class scope {
+    public:
+        explicit scope(registry& r);
+        ~scope();
+        scope(const scope&) = delete;
+        scope& operator=(const scope&) = delete;
+
+    private:
+        registry* previous_;
+    };
+
+    // The calling thread's current registry.
+    static registry& current();
+    // Makes `r` the calling thread's current registry outside any scope,
+    // until another is made current or `r` is destroyed (on this thread).
+    // For engines assembled by hand, as tests and benchmarks do.
+    static void make_current(registry& r);
+
+    // Starts the current registry afresh: drops every block registered
+    // before (they may belong to an engine object that no longer exists),
+    // takes `prefix` (the folder of the restart files, with its trailing
+    // '/'), forgets the previous file and opens registration.
     static void init(const char* prefix);
 
-    // Forgets everything: blocks, prefix and previous file; registration is
-    // open. The engine calls it when its state goes away.
+    // Forgets everything of the current registry: blocks, prefix and
+    // previous file; registration is open.
     static void reset();
 
     // Registers one block. `source_file` and `line` name the caller (not
@@ -61,17 +112,13 @@ public:
     static void read(const char* name);
 
     // The sum of the registered sizes: the signature of the files written now.
-    static std::uint64_t signature() { return add_position; }
+    static std::uint64_t signature() { return current().add_position; }
 
 private:
-    static std::string file_name(long step);
-    static bool write_file(const std::string& name);
-
-    static std::vector<backup_record> buf_table;
-    static std::uint64_t add_position;
-    static bool add_disabled;
-    static std::string filename_prefix;
-    static std::string prev_backup_fname;
+    static std::string file_name(const std::string& prefix, long step);
+    // The file itself: signature, every block in order, checksum.
+    static bool write_file(const std::string& name, const registry& blocks);
+    static void read_file(const char* name, const registry& blocks);
 };
 
 // Seams for tests: the clock that dates file names and the writer of the
