@@ -1,11 +1,16 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <cstdint>
+#include <cstdio>
 #include <cstddef>
 #include <vector>
 
+#include "dynamics/species/CubeFile.h"
+#include "dynamics/species/GridCache.h"
 #include "dynamics/species/GridCell.h"
 #include "dynamics/species/Relaxation.h"
+#include "utils/File.h"
 #include "utils/platform/Process.h"
 
 namespace {
@@ -46,5 +51,45 @@ void BM_relaxation(benchmark::State& state) {
         benchmark::Counter(updates, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_relaxation)->Args({126, 500, 1})->Args({126, 500, 0})->Args({64, 500, 1})->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// A potential of n³ cells in volts, as the solver leaves it after 200 sweeps:
+// zeros on the faces, values of both signs over many decades.
+std::vector<double> potential(int n) {
+    std::vector<double> grid = protein_like(n).run(200, platform::usable_processors()).grid;
+    for (double& v : grid) v *= 14.39;
+    return grid;
+}
+
+// Writing grids of n³ cells (argument) to a temporary file: the cube file
+// (with a thousand atom lines) and the potential's text table.
+void BM_cube_file(benchmark::State& state) {
+    const int n = static_cast<int>(state.range(0));
+    const std::vector<double> values = potential(n);
+    std::vector<ATOM> atoms(1000, ATOM{});
+    for (std::size_t a = 0; a < atoms.size(); ++a) {
+        atoms[a].x = 1e-11 * static_cast<double>(a);
+        atoms[a].y = -2e-11 * static_cast<double>(a);
+        atoms[a].z = 3e-12 * static_cast<double>(a);
+        atoms[a].serial = static_cast<std::int32_t>(a + 1);
+    }
+    for (auto _ : state) {
+        const FilePtr file(std::tmpfile());
+        if (!file || !write_cube(file.get(), "Electrostatic field for bench, I=100, pH=7\n", atoms, values, n, 2e-10))
+            state.SkipWithError("writing failed");
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(values.size()) * 13);
+}
+BENCHMARK(BM_cube_file)->Arg(129)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_text_grid(benchmark::State& state) {
+    const int n = static_cast<int>(state.range(0));
+    const std::vector<double> values = potential(n);
+    for (auto _ : state) {
+        const FilePtr file(std::tmpfile());
+        if (!file || !write_text_grid(file.get(), values, n, "%e\t")) state.SkipWithError("writing failed");
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(values.size()) * 13);
+}
+BENCHMARK(BM_text_grid)->Arg(129)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
