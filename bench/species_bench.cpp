@@ -86,7 +86,7 @@ void BM_text_grid(benchmark::State& state) {
     const std::vector<double> values = potential(n);
     for (auto _ : state) {
         const FilePtr file(std::tmpfile());
-        if (!file || !write_text_grid(file.get(), values, n, "%e\t")) state.SkipWithError("writing failed");
+        if (!file || !write_text_grid(file.get(), values, n, NumberStyle::exponent)) state.SkipWithError("writing failed");
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(values.size()) * 13);
 }

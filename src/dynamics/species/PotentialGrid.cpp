@@ -94,7 +94,7 @@ void PDcalc::pot_calc(PROT_CLASS& species, const std::optional<std::string>& nam
     if (const auto text = make_prot_filename(species, "pot", format("%%s.i=%.0f.pot", I), out_folder)) {
         if (const FilePtr file = fopen_share(*text, "w+", no_overwrite, true)) {
             LOG_MESSAGE("writing %s ...", text->c_str());
-            if (!write_text_grid(file.get(), species.pot, n, "%e\t") || std::fflush(file.get()) != 0)
+            if (!write_text_grid(file.get(), species.pot, n, NumberStyle::exponent) || std::fflush(file.get()) != 0)
                 LOG_WARNING("error writing %s", text->c_str());
         }
     }
