@@ -5,6 +5,7 @@
 #include <barrier>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <map>
 #include <system_error>
 #include <thread>
@@ -77,6 +78,7 @@ void Relaxation::classify_row(std::span<const double> eps, std::span<const doubl
         General g{};
         for (int q = 0; q < 6; ++q) g.weight[q] = e + neighbours[q];
         g.twice_source = 2.0 * s;
+        if (s != 0.0) sources_ = true;
         g.denominator = d;
         if (extends && spans_.back().general != uniform)
             ++spans_.back().end;
@@ -257,7 +259,57 @@ double* Relaxation::origin(std::vector<double>& grid) {
     return grid.data() + (misalignment == 0 ? 0 : line_cells - static_cast<std::ptrdiff_t>(misalignment));
 }
 
-Relaxation::Result Relaxation::run(int sweeps, unsigned threads, Pipeline pipeline) const {
+void Relaxation::relax(double* a, double* b, int sweeps, unsigned threads, Pipeline pipeline) const {
+    pipeline.levels = std::clamp(pipeline.levels, 1, sweeps);
+    // A tile's rows must reach past the slant of one sweep to the next: at
+    // least two, so that a tile depends on the tile before it alone.
+    pipeline.tile_rows = std::max(pipeline.tile_rows, 2);
+    pipeline.band_rows = std::max(pipeline.band_rows, 1);
+    pipeline.step_planes = std::max(pipeline.step_planes, 1);
+    const int tiles = (n_ - 2 + pipeline.levels - 1 + pipeline.tile_rows - 1) / pipeline.tile_rows;
+    const unsigned workers = std::clamp(threads, 1u, static_cast<unsigned>(tiles));
+    if (!sweep_all(a, b, sweeps, workers, pipeline)) sweep_all(a, b, sweeps, 1, pipeline);
+}
+
+Relaxation::Convergence Relaxation::estimate(double* last, double* previous, std::span<const std::uint8_t> watched,
+                                             unsigned threads, const Pipeline& pipeline) const {
+    const int n = n_;
+    std::vector<double> next_grid = work_grid();
+    double* const next = origin(next_grid);
+    // Sums over the watched cells of a function of the three grids at a cell.
+    auto sum = [&](const double* x, const double* y, const double* z, auto term) {
+        double total = 0.0;
+        for (int i = 1; i < n - 1; ++i)
+            for (int j = 1; j < n - 1; ++j) {
+                const std::uint8_t* marks = watched.data() + lin(n, i, j, 0);
+                const std::ptrdiff_t at = position(i, j, 0);
+                for (int k = 1; k < n - 1; ++k)
+                    if (marks[k] != 0) total += term(x[at + k], y[at + k], z[at + k]);
+            }
+        return total;
+    };
+    auto squared_difference = [](double p, double q, double) { return (p - q) * (p - q); };
+    relax(next, last, 1, threads, pipeline);  // sweep m + 1
+    const double scale = sum(last, last, last, [](double p, double, double) { return p * p; });
+    const double before = sum(next, previous, previous, squared_difference);  // |D_m|²
+    relax(previous, next, 1, threads, pipeline);  // sweep m + 2
+    const double after = sum(previous, last, last, squared_difference);  // |D_{m+1}|²
+
+    Convergence c;
+    constexpr double infinite = std::numeric_limits<double>::infinity();
+    if (before == 0.0 && after == 0.0) {
+        // Settled to the last bit, or not reached yet.
+        if (scale == 0.0 && sources_) c.error = infinite;
+        return c;
+    }
+    c.change = scale > 0.0 ? std::sqrt(before / scale) : infinite;
+    c.contraction = before > 0.0 ? std::sqrt(after / before) : infinite;
+    c.error = c.contraction < 1.0 ? c.contraction * c.change / (1.0 - c.contraction * c.contraction) : infinite;
+    return c;
+}
+
+Relaxation::Result Relaxation::run(int sweeps, unsigned threads, Pipeline pipeline,
+                                   std::span<const std::uint8_t> watched) const {
     const int n = n_;
     const std::size_t cells = n > 0 ? static_cast<std::size_t>(n) * n * n : 0;
     Result result;
@@ -265,39 +317,21 @@ Relaxation::Result Relaxation::run(int sweeps, unsigned threads, Pipeline pipeli
         result.grid.assign(cells, 0.0);
         return result;
     }
-    pipeline.levels = std::clamp(pipeline.levels, 1, sweeps);
-    // A tile's rows must reach past the slant of one sweep to the next: at
-    // least two, so that a tile depends on the tile before it alone.
-    pipeline.tile_rows = std::max(pipeline.tile_rows, 2);
-    pipeline.band_rows = std::max(pipeline.band_rows, 1);
-    pipeline.step_planes = std::max(pipeline.step_planes, 1);
-    const int tiles = (n - 2 + pipeline.levels - 1 + pipeline.tile_rows - 1) / pipeline.tile_rows;
-    const unsigned workers = std::clamp(threads, 1u, static_cast<unsigned>(tiles));
     std::vector<double> a = work_grid(), b = work_grid();
     double* const a_origin = origin(a);
     double* const b_origin = origin(b);
-    if (!sweep_all(a_origin, b_origin, sweeps, workers, pipeline)) sweep_all(a_origin, b_origin, sweeps, 1, pipeline);
+    relax(a_origin, b_origin, sweeps, threads, pipeline);
 
     std::vector<double>& last = sweeps % 2 == 1 ? a : b;
-    const double* const last_origin = sweeps % 2 == 1 ? a_origin : b_origin;
-    const double* const previous_origin = sweeps % 2 == 1 ? b_origin : a_origin;
-    // The change of the last sweep, and the grid back in the plain layout,
-    // in place and in one pass: every row moves towards the front, onto
-    // cells already moved or left behind, once its change is taken.
-    double largest = 0.0, change = 0.0;
+    double* const last_origin = sweeps % 2 == 1 ? a_origin : b_origin;
+    double* const previous_origin = sweeps % 2 == 1 ? b_origin : a_origin;
+    if (watched.size() == cells) result.convergence = estimate(last_origin, previous_origin, watched, threads, pipeline);
+    // The grid back in the plain layout, in place: every row moves towards
+    // the front, onto cells already moved or left behind.
     for (int i = 0; i < n; ++i)
-        for (int j = 0; j < n; ++j) {
-            const double* now = last_origin + position(i, j, 0);
-            if (i > 0 && i < n - 1 && j > 0 && j < n - 1) {
-                const double* before = previous_origin + position(i, j, 0);
-                for (int k = 1; k < n - 1; ++k) {
-                    largest = std::max(largest, std::fabs(now[k]));
-                    change = std::max(change, std::fabs(now[k] - before[k]));
-                }
-            }
-            std::memmove(last.data() + lin(n, i, j, 0), now, static_cast<std::size_t>(n) * sizeof(double));
-        }
-    result.relative_change = largest > 0.0 ? change / largest : 0.0;
+        for (int j = 0; j < n; ++j)
+            std::memmove(last.data() + lin(n, i, j, 0), last_origin + position(i, j, 0),
+                         static_cast<std::size_t>(n) * sizeof(double));
     last.resize(cells);
     result.grid = std::move(last);
     return result;

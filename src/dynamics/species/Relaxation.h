@@ -69,13 +69,34 @@ public:
     // permittivity is not 2.0.
     Relaxation(std::span<const double> eps, std::span<const double> source, int n, double screening);
 
-    struct Result {
-        std::vector<double> grid;   // the grid written by the last sweep (all 0 without sweeps)
-        double relative_change = 0;  // max |last − previous| / max |last| over the cells; 0 for a zero grid
+    // How far the sweeps are from convergence over a set of cells. With D_m
+    // the change across the two sweeps around the last one, φ_{m+1} − φ_{m−1},
+    // and D_{m+1} the next (the sweeps after the last are made for this
+    // alone), the error left after sweep m shrinks like D from one sweep to
+    // the next by the contraction ρ = |D_{m+1}| / |D_m|; summing that
+    // geometric series gives the error left, ρ·|D_m| / (1 − ρ²). Over two
+    // sweeps the error's slowly shrinking parts, the smooth ones and the ones
+    // that alternate from cell to cell, shrink alike, which a single sweep's
+    // change would not show. All three are root-mean-square values over the
+    // cells, relative to the potential's there.
+    struct Convergence {
+        double change = 0;       // |D_m| / |φ_m|
+        double contraction = 0;  // ρ
+        // Estimated |φ_m − φ| / |φ_m|: infinite when the change does not
+        // shrink, or when the sweeps have not yet carried any potential into
+        // the watched cells.
+        double error = 0;
     };
 
-    // Runs `sweeps` sweeps with up to `threads` threads (0 counts as 1).
-    Result run(int sweeps, unsigned threads, Pipeline pipeline = {}) const;
+    struct Result {
+        std::vector<double> grid;  // the grid written by the last sweep (all 0 without sweeps)
+        Convergence convergence;   // over the watched cells; all 0 without them, without sweeps or without sources
+    };
+
+    // Runs `sweeps` sweeps with up to `threads` threads (0 counts as 1) and
+    // estimates their convergence over the interior cells that `watched`
+    // (n³ cells, non-zero for a watched cell; may be empty) marks.
+    Result run(int sweeps, unsigned threads, Pipeline pipeline = {}, std::span<const std::uint8_t> watched = {}) const;
 
     // Cells that keep the full formula (for the benchmarks and tests).
     std::size_t general_cells() const { return general_.size(); }
@@ -116,6 +137,14 @@ private:
     // All sweeps on `workers` threads (the caller's among them); false when
     // the threads could not be started (nothing was computed then).
     bool sweep_all(double* a, double* b, int sweeps, unsigned workers, Pipeline pipeline) const;
+    // `sweeps` sweeps, the first reading b and writing a, on up to `threads`
+    // threads (one when no more can be started).
+    void relax(double* a, double* b, int sweeps, unsigned threads, Pipeline pipeline) const;
+    // The convergence over the watched cells of the grid `last` written by
+    // the last sweep (only read); `previous` (the grid before it) is
+    // overwritten.
+    Convergence estimate(double* last, double* previous, std::span<const std::uint8_t> watched, unsigned threads,
+                         const Pipeline& pipeline) const;
 
     int n_;
     RowLayout layout_;
@@ -127,4 +156,5 @@ private:
     std::vector<double> factors_;
     std::vector<Span> spans_;
     std::vector<General> general_;
+    bool sources_ = false;  // whether any interior cell has a source
 };
