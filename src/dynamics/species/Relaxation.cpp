@@ -155,14 +155,13 @@ void Relaxation::sweep_plane_pair(const double* in, double* out, int i, int j_be
     }
 }
 
-// Step t of the tile whose rows start at `top`: band after band of the
+// Step t of the tile of rows top..tile_end−1: band after band of the
 // tile's rows, each band through every sweep in flight in order, so that a
 // sweep finds the rows the sweep before has just written in the nearest
 // cache. A band depends only on the bands before it, like the tiles.
-void Relaxation::tile_step(double* a, double* b, int first, int in_flight, int t, int top,
+void Relaxation::tile_step(double* a, double* b, int first, int in_flight, int t, int top, int tile_end,
                            const Pipeline& pipeline) const {
     const int n = n_;
-    const int tile_end = top + pipeline.tile_rows;
     for (int band = top; band < tile_end; band += pipeline.band_rows) {
         const int band_end = std::min(band + pipeline.band_rows, tile_end);
         for (int m = 0; m < in_flight; ++m) {
@@ -184,14 +183,45 @@ void Relaxation::tile_step(double* a, double* b, int first, int in_flight, int t
     }
 }
 
+std::vector<int> Relaxation::tile_tops(int levels, int tile_rows, unsigned workers) const {
+    const int inner = n_ - 2;
+    // Sweep m covers rows (top − m) to (bottom − m) of a tile, so that the
+    // tiles together cover every row for every sweep in flight.
+    const int span = inner + levels - 1;
+    int tiles = (span + tile_rows - 1) / tile_rows;
+    if (workers > 1) {
+        const int w = static_cast<int>(workers);
+        tiles = w * std::max(1, (tiles + w / 2) / w);
+    }
+    tiles = std::clamp(tiles, 1, std::max(1, span / 2));
+    // Cells of the rows before tile row x over the sweeps of a group (row r
+    // of sweep m is tile row r + m); the tiles at the ends hold rows that
+    // lie off the grid for some of the sweeps.
+    auto cells_before = [&](int x) {
+        long long cells = 0;
+        for (int m = 0; m < levels; ++m) cells += std::clamp(x - 1 - m, 0, inner);
+        return cells;
+    };
+    const long long all = cells_before(1 + span);
+    std::vector<int> tops(static_cast<std::size_t>(tiles) + 1);
+    tops[0] = 1;
+    tops[static_cast<std::size_t>(tiles)] = 1 + span;
+    for (int t = 1; t < tiles; ++t) {
+        const long long share = all * t / tiles;
+        int top = tops[static_cast<std::size_t>(t - 1)] + 2;
+        while (cells_before(top) < share) ++top;
+        // At least two rows for this tile and for each of the tiles after it.
+        tops[static_cast<std::size_t>(t)] = std::min(top, 1 + span - 2 * (tiles - t));
+    }
+    return tops;
+}
+
 bool Relaxation::sweep_all(double* a, double* b, int sweeps, unsigned workers, Pipeline pipeline) const {
     const int n = n_;
     const int inner = n - 2;
     const int levels = pipeline.levels;
-    const int rows = pipeline.tile_rows;
-    // Sweep m covers rows (top − m) to (top + rows − m) of a tile, so that the
-    // tiles together cover every row for every sweep in flight.
-    const int tiles = (inner + levels - 1 + rows - 1) / rows;
+    const std::vector<int> tops = tile_tops(levels, pipeline.tile_rows, workers);
+    const int tiles = static_cast<int>(tops.size()) - 1;
     std::vector<std::atomic<int>> steps_done(static_cast<std::size_t>(tiles));
     std::barrier group_done(static_cast<std::ptrdiff_t>(workers));
 
@@ -200,7 +230,8 @@ bool Relaxation::sweep_all(double* a, double* b, int sweeps, unsigned workers, P
             const int in_flight = std::min(levels, sweeps - first);
             const int steps = (inner + in_flight - 1 + pipeline.step_planes - 1) / pipeline.step_planes;
             for (int tile = static_cast<int>(worker); tile < tiles; tile += static_cast<int>(workers)) {
-                const int top = 1 + tile * rows;
+                const int top = tops[static_cast<std::size_t>(tile)];
+                const int bottom = tops[static_cast<std::size_t>(tile) + 1];
                 std::atomic<int>* before = tile > 0 ? &steps_done[static_cast<std::size_t>(tile - 1)] : nullptr;
                 std::atomic<int>& mine = steps_done[static_cast<std::size_t>(tile)];
                 for (int t = 0; t < steps; ++t) {
@@ -209,7 +240,7 @@ bool Relaxation::sweep_all(double* a, double* b, int sweeps, unsigned workers, P
                              done = before->load(std::memory_order_acquire))
                             before->wait(done, std::memory_order_acquire);
                     }
-                    tile_step(a, b, first, in_flight, t, top, pipeline);
+                    tile_step(a, b, first, in_flight, t, top, bottom, pipeline);
                     mine.store(t + 1, std::memory_order_release);
                     mine.notify_all();
                 }
@@ -266,8 +297,9 @@ void Relaxation::relax(double* a, double* b, int sweeps, unsigned threads, Pipel
     pipeline.tile_rows = std::max(pipeline.tile_rows, 2);
     pipeline.band_rows = std::max(pipeline.band_rows, 1);
     pipeline.step_planes = std::max(pipeline.step_planes, 1);
-    const int tiles = (n_ - 2 + pipeline.levels - 1 + pipeline.tile_rows - 1) / pipeline.tile_rows;
-    const unsigned workers = std::clamp(threads, 1u, static_cast<unsigned>(tiles));
+    // No more workers than tiles can be made (tile_tops).
+    const int most_tiles = std::max(1, (n_ - 2 + pipeline.levels - 1) / 2);
+    const unsigned workers = std::clamp(threads, 1u, static_cast<unsigned>(most_tiles));
     if (!sweep_all(a, b, sweeps, workers, pipeline)) sweep_all(a, b, sweeps, 1, pipeline);
 }
 

@@ -130,7 +130,11 @@ private:
     static double* origin(std::vector<double>& grid);
 
     void classify_row(std::span<const double> eps, std::span<const double> source, double screening, int i, int j);
-    void tile_step(double* a, double* b, int first, int in_flight, int t, int top, const Pipeline& pipeline) const;
+    void tile_step(double* a, double* b, int first, int in_flight, int t, int top, int tile_end,
+                   const Pipeline& pipeline) const;
+    // The first rows of the tiles of a group of `levels` sweeps for
+    // `workers` threads, and after them the end of the last tile.
+    std::vector<int> tile_tops(int levels, int tile_rows, unsigned workers) const;
     void sweep_plane_pair(const double* in, double* out, int i, int j_begin, int j_end, bool eight_lanes) const;
     void sweep_rows(const double* in, double* out, int i, int j_begin, int j_end, bool eight_lanes) const;
     void general_cells(const double* c, double* o, const Span& span) const;
