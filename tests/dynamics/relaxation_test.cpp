@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <stdexcept>
 #include <vector>
 
 #include "dynamics/species/GridIndex.h"
@@ -134,7 +135,9 @@ TEST(Relaxation, SameBitsWhateverTheThreadsAndPipeline) {
     // Rows of 2, 8, 11, 20 and 25 interior cells: shorter than, as long as
     // and longer than the eight lanes of the vector loop.
     for (const GridMaker& maker : grid_makers) {
-        for (const int sweeps : {1, 2, 5, 17}) {
+        // 40 sweeps one or two at a time: the rows are shared out anew
+        // among the threads' tiles several times.
+        for (const int sweeps : {1, 2, 5, 17, 40}) {
             for (const int n : {4, 10, 13, 22, 27}) {
                 const Grids g = maker.make(n);
                 const Relaxation relaxation(g.eps, g.source, n, 6.9);
@@ -182,6 +185,29 @@ TEST(Relaxation, OuterLayerStaysZero) {
                     EXPECT_EQ(grid[static_cast<std::size_t>(lin(9, i, j, k))], 0.0) << i << " " << j << " " << k;
                 }
             }
+}
+
+// A solver keeps its working grids from one run to the next: whatever ran
+// before (more sweeps, an odd or even count, other threads, the estimate),
+// a run gives the bits of a fresh solver's; into a grid of the caller's,
+// times a scale, it gives the same values scaled.
+TEST(Relaxation, RunsOfOneSolverAreAlike) {
+    const Grids g = slabs(13);
+    const std::vector<std::uint8_t> every(g.eps.size(), 1);
+    const Relaxation used(g.eps, g.source, 13, 6.9);
+    used.run(40, 3, {}, every);
+    used.run(6, 1);
+    for (const int sweeps : {7, 4, 1}) {
+        SCOPED_TRACE(sweeps);
+        const std::vector<double> fresh = Relaxation(g.eps, g.source, 13, 6.9).run(sweeps, 2).grid;
+        const std::vector<double> again = used.run(sweeps, 4, {}, every).grid;
+        EXPECT_EQ(std::memcmp(again.data(), fresh.data(), fresh.size() * sizeof(double)), 0);
+        std::vector<double> volts(fresh.size(), -1.0);
+        used.run_into(volts, sweeps, 2, {}, {}, 14.39);
+        for (std::size_t p = 0; p < fresh.size(); ++p) ASSERT_EQ(volts[p], 14.39 * fresh[p]) << p;
+    }
+    std::vector<double> short_grid(g.eps.size() - 1);
+    EXPECT_THROW(used.run_into(short_grid, 3, 1), std::invalid_argument);
 }
 
 // Every other cell along k, so that a cell's watched neighbours are not

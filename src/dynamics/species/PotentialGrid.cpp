@@ -107,11 +107,11 @@ void PDcalc::pot_calc(PROT_CLASS& species, const std::optional<std::string>& nam
                     outside, species.name.c_str(), n);
 
     const Relaxation relaxation(species.eps, source, n, 2e20 * h * h * kappa2);
-    const Relaxation::Result relaxed = relaxation.run(species.iterations, platform::usable_processors(), {},
-                                                      cells_far_from_atoms(species.atoms, n, h, far_from_atoms));
     species.pot.resize(shape.cells());
-    for (std::size_t p = 0; p < species.pot.size(); ++p) species.pot[p] = volts_per_unit * relaxed.grid[p];
-    if (species.iterations > 0 && n >= 3) report_convergence(species, relaxed.convergence);
+    const Relaxation::Convergence convergence =
+        relaxation.run_into(species.pot, species.iterations, platform::usable_processors(), {},
+                            cells_far_from_atoms(species.atoms, n, h, far_from_atoms), volts_per_unit);
+    if (species.iterations > 0 && n >= 3) report_convergence(species, convergence);
     if (processorID != 0) return;
 
     if (const auto text = make_prot_filename(species, "pot", format("%%s.i=%.0f.pot", I), out_folder)) {
