@@ -5,7 +5,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
+#include <limits>
+#include <stdexcept>
 #include <vector>
 
 #include "dynamics/species/GridIndex.h"
@@ -132,7 +135,9 @@ TEST(Relaxation, SameBitsWhateverTheThreadsAndPipeline) {
     // Rows of 2, 8, 11, 20 and 25 interior cells: shorter than, as long as
     // and longer than the eight lanes of the vector loop.
     for (const GridMaker& maker : grid_makers) {
-        for (const int sweeps : {1, 2, 5, 17}) {
+        // 40 sweeps one or two at a time: the rows are shared out anew
+        // among the threads' tiles several times.
+        for (const int sweeps : {1, 2, 5, 17, 40}) {
             for (const int n : {4, 10, 13, 22, 27}) {
                 const Grids g = maker.make(n);
                 const Relaxation relaxation(g.eps, g.source, n, 6.9);
@@ -162,9 +167,11 @@ TEST(Relaxation, GridsWithoutInteriorOrSweepsStayZero) {
         SCOPED_TRACE(testing::Message() << "n " << c.n << ", sweeps " << c.sweeps);
         const std::size_t cells = c.n > 0 ? static_cast<std::size_t>(c.n) * c.n * c.n : 0;
         const std::vector<double> eps(cells, 80.0), source(cells, 1.0);
-        const Relaxation::Result r = Relaxation(eps, source, c.n, 6.9).run(c.sweeps, 4);
+        const std::vector<std::uint8_t> every(cells, 1);
+        const Relaxation::Result r = Relaxation(eps, source, c.n, 6.9).run(c.sweeps, 4, {}, every);
         EXPECT_EQ(r.grid, std::vector<double>(cells, 0.0));
-        EXPECT_EQ(r.relative_change, 0.0);
+        EXPECT_EQ(r.convergence.change, 0.0);
+        EXPECT_EQ(r.convergence.error, 0.0);
     }
 }
 
@@ -180,29 +187,124 @@ TEST(Relaxation, OuterLayerStaysZero) {
             }
 }
 
-// The change of the last sweep, relative to the largest value: all of it
-// after one sweep from zero, shrinking as the sweeps converge, none without
-// sources.
-TEST(Relaxation, RelativeChangeOfTheLastSweep) {
+// A solver keeps its working grids from one run to the next: whatever ran
+// before (more sweeps, an odd or even count, other threads, the estimate),
+// a run gives the bits of a fresh solver's; into a grid of the caller's,
+// times a scale, it gives the same values scaled.
+TEST(Relaxation, RunsOfOneSolverAreAlike) {
+    const Grids g = slabs(13);
+    const std::vector<std::uint8_t> every(g.eps.size(), 1);
+    const Relaxation used(g.eps, g.source, 13, 6.9);
+    used.run(40, 3, {}, every);
+    used.run(6, 1);
+    for (const int sweeps : {7, 4, 1}) {
+        SCOPED_TRACE(sweeps);
+        const std::vector<double> fresh = Relaxation(g.eps, g.source, 13, 6.9).run(sweeps, 2).grid;
+        const std::vector<double> again = used.run(sweeps, 4, {}, every).grid;
+        EXPECT_EQ(std::memcmp(again.data(), fresh.data(), fresh.size() * sizeof(double)), 0);
+        std::vector<double> volts(fresh.size(), -1.0);
+        used.run_into(volts, sweeps, 2, {}, {}, 14.39);
+        for (std::size_t p = 0; p < fresh.size(); ++p) ASSERT_EQ(volts[p], 14.39 * fresh[p]) << p;
+    }
+    std::vector<double> short_grid(g.eps.size() - 1);
+    EXPECT_THROW(used.run_into(short_grid, 3, 1), std::invalid_argument);
+}
+
+// Every other cell along k, so that a cell's watched neighbours are not
+// watched: the estimate must take exactly the marked cells.
+std::vector<std::uint8_t> every_other_cell(int n) {
+    std::vector<std::uint8_t> watched(static_cast<std::size_t>(n) * n * n, 0);
+    for (std::size_t p = 0; p < watched.size(); p += 2) watched[p] = 1;
+    return watched;
+}
+
+// The convergence from its definition: the changes across the two sweeps
+// around the last one and around the one after, from runs of m − 1 to m + 2
+// sweeps, summed over the watched cells.
+TEST(Relaxation, ConvergenceOfTheLastSweeps) {
     const Grids g = patchy(12);
     const Relaxation relaxation(g.eps, g.source, 12, 6.9);
-    EXPECT_EQ(relaxation.run(1, 1).relative_change, 1.0);
-    const double early = relaxation.run(5, 1).relative_change;
-    const double late = relaxation.run(200, 1).relative_change;
-    EXPECT_GT(early, 1e-3);
-    EXPECT_LT(late, 1e-6);
-    // The definition, checked from two runs one sweep apart.
-    const std::vector<double> before = relaxation.run(4, 1).grid;
-    const std::vector<double> after = relaxation.run(5, 1).grid;
-    double largest = 0, change = 0;
-    for (std::size_t p = 0; p < after.size(); ++p) {
-        largest = std::max(largest, std::fabs(after[p]));
-        change = std::max(change, std::fabs(after[p] - before[p]));
+    const std::vector<std::uint8_t> watched = every_other_cell(12);
+    for (const int m : {1, 2, 7, 40}) {
+        SCOPED_TRACE(m);
+        std::vector<std::vector<double>> grid;  // after m − 1, m, m + 1 and m + 2 sweeps
+        for (int s = m - 1; s <= m + 2; ++s) grid.push_back(relaxation.run(s, 1).grid);
+        double scale = 0, before = 0, after = 0;
+        for (std::size_t p = 0; p < watched.size(); ++p) {
+            if (watched[p] == 0) continue;
+            scale += grid[1][p] * grid[1][p];
+            before += (grid[2][p] - grid[0][p]) * (grid[2][p] - grid[0][p]);
+            after += (grid[3][p] - grid[1][p]) * (grid[3][p] - grid[1][p]);
+        }
+        for (const unsigned threads : {1u, 3u}) {
+            const Relaxation::Result r = relaxation.run(m, threads, {}, watched);
+            EXPECT_EQ(std::memcmp(r.grid.data(), grid[1].data(), grid[1].size() * sizeof(double)), 0);
+            const Relaxation::Convergence& c = r.convergence;
+            EXPECT_DOUBLE_EQ(c.change, std::sqrt(before / scale));
+            EXPECT_DOUBLE_EQ(c.contraction, std::sqrt(after / before));
+            if (c.contraction < 1.0)
+                EXPECT_DOUBLE_EQ(c.error, c.contraction * c.change / (1.0 - c.contraction * c.contraction));
+            else
+                EXPECT_EQ(c.error, std::numeric_limits<double>::infinity());
+        }
     }
-    EXPECT_EQ(early, change / largest);
+}
 
+// The estimate is the error the sweeps leave, as a much longer run shows it:
+// close once the slowest parts of the error dominate, and never far off
+// before.
+TEST(Relaxation, EstimatedErrorIsTheErrorLeft) {
+    const int n = 22;
+    const Grids g = slabs(n);
+    const Relaxation relaxation(g.eps, g.source, n, 0.3);
+    const std::vector<double> settled = relaxation.run(20000, 4).grid;
+    const std::vector<std::uint8_t> every(settled.size(), 1);
+    for (const int m : {20, 60, 150, 400}) {
+        SCOPED_TRACE(m);
+        const Relaxation::Result r = relaxation.run(m, 4, {}, every);
+        double error = 0, scale = 0;
+        for (std::size_t p = 0; p < settled.size(); ++p) {
+            error += (r.grid[p] - settled[p]) * (r.grid[p] - settled[p]);
+            scale += r.grid[p] * r.grid[p];
+        }
+        const double actual = std::sqrt(error / scale);
+        EXPECT_GT(actual, 1e-9);
+        EXPECT_GT(r.convergence.error, actual / 2);
+        EXPECT_LT(r.convergence.error, actual * 2);
+        if (m >= 150) {
+            EXPECT_NEAR(r.convergence.error, actual, 0.1 * actual);
+        }
+    }
+}
+
+// Without sources nothing changes; watched cells that the potential has not
+// yet reached, or reaches only in the sweeps after the last, leave the error
+// unbounded.
+TEST(Relaxation, ConvergenceWithoutChangeOrWithoutPotential) {
+    const Grids g = patchy(12);
+    const std::vector<std::uint8_t> every(g.eps.size(), 1);
     const std::vector<double> none(g.source.size(), 0.0);
-    EXPECT_EQ(Relaxation(g.eps, none, 12, 6.9).run(7, 2).relative_change, 0.0);
+    const Relaxation::Convergence quiet = Relaxation(g.eps, none, 12, 6.9).run(7, 2, {}, every).convergence;
+    EXPECT_EQ(quiet.change, 0.0);
+    EXPECT_EQ(quiet.contraction, 0.0);
+    EXPECT_EQ(quiet.error, 0.0);
+
+    // One source in a corner, and the watched cell across the grid: one sweep
+    // reaches one cell farther.
+    const int n = 12;
+    std::vector<double> corner(g.source.size(), 0.0);
+    corner[static_cast<std::size_t>(lin(n, 1, 1, 1))] = 5.0;
+    std::vector<std::uint8_t> far(g.eps.size(), 0);
+    far[static_cast<std::size_t>(lin(n, 10, 10, 10))] = 1;
+    const Relaxation relaxation(g.eps, corner, n, 6.9);
+    const Relaxation::Convergence unreached = relaxation.run(3, 1, {}, far).convergence;
+    EXPECT_EQ(unreached.change, 0.0);
+    EXPECT_EQ(unreached.error, std::numeric_limits<double>::infinity());
+    // Sweep 28 reaches it, 27 cells from the source: the change is there, the
+    // potential not yet.
+    const Relaxation::Convergence arriving = relaxation.run(26, 1, {}, far).convergence;
+    EXPECT_EQ(arriving.change, std::numeric_limits<double>::infinity());
+    EXPECT_EQ(arriving.error, std::numeric_limits<double>::infinity());
 }
 
 }  // namespace

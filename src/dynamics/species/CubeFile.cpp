@@ -2,6 +2,7 @@
 
 #include <cstddef>
 
+#include "dynamics/species/BlockWriter.h"
 #include "dynamics/species/GridCell.h"
 #include "utils/CLocaleScope.h"
 
@@ -19,12 +20,14 @@ bool write_cube(std::FILE* file, std::string_view title, std::span<const ATOM> a
     for (const ATOM& atom : atoms)
         std::fprintf(file, "%5d %5d %12.6g %12.6g %12.6g \n", atom.serial, 0, atom.x * bohr_per_metre,
                      atom.y * bohr_per_metre, atom.z * bohr_per_metre);
+    BlockWriter out(file);
     std::size_t p = 0;
     for (int i = 0; i < n; ++i)
         for (int j = 0; j < n; ++j)
             for (int k = 0; k < n; ++k) {
-                std::fprintf(file, "%12.6g ", values[p++]);
-                if (k % 6 == 5 || k == n - 1) std::fputc('\n', file);
+                out.number(values[p++], NumberStyle::cube_value);
+                out.put(' ');
+                if (k % 6 == 5 || k == n - 1) out.put('\n');
             }
-    return std::ferror(file) == 0 && std::fflush(file) == 0;
+    return out.finish() && std::ferror(file) == 0 && std::fflush(file) == 0;
 }

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "dynamics/species/BlockWriter.h"
 #include "utils/CLocaleScope.h"
 
 namespace {
@@ -11,17 +12,20 @@ constexpr char binary_tag[4] = {'Z', 'G', 'R', 'D'};
 
 }  // namespace
 
-bool write_text_grid(std::FILE* file, std::span<const double> values, int n, const char* value_format) {
-    const CLocaleScope c_numbers;
+bool write_text_grid(std::FILE* file, std::span<const double> values, int n, NumberStyle style) {
+    BlockWriter out(file);
     std::size_t p = 0;
     for (int i = 0; i < n; ++i) {
         for (int j = 0; j < n; ++j) {
-            for (int k = 0; k < n; ++k) std::fprintf(file, value_format, values[p++]);
-            std::fputc('\n', file);
+            for (int k = 0; k < n; ++k) {
+                out.number(values[p++], style);
+                out.put('\t');
+            }
+            out.put('\n');
         }
-        std::fputc('\n', file);
+        out.put('\n');
     }
-    return std::ferror(file) == 0;
+    return out.finish() && std::ferror(file) == 0;
 }
 
 bool write_text_shape(std::FILE* file, const GridShape& shape) {

@@ -19,16 +19,18 @@
 #include <span>
 #include <vector>
 
+#include "dynamics/species/NumberText.h"
+
 struct GridShape {
     int n;     // cells per edge
     double h;  // cell size, metres
     std::size_t cells() const { return n > 0 ? static_cast<std::size_t>(n) * n * n : 0; }
 };
 
-// Text grid: for each i, for each j, the n values of k each printed with
-// `value_format` (one double, e.g. "%.0f\t"), then "\n"; after each i an
-// extra "\n". In the C locale. False when writing failed.
-bool write_text_grid(std::FILE* file, std::span<const double> values, int n, const char* value_format);
+// Text grid: for each i, for each j, the n values of k each written in
+// `style` and followed by "\t", then "\n"; after each i an extra "\n". In
+// the C locale. False when writing failed.
+bool write_text_grid(std::FILE* file, std::span<const double> values, int n, NumberStyle style);
 
 // The line that records the grid after the values of a text cache.
 bool write_text_shape(std::FILE* file, const GridShape& shape);

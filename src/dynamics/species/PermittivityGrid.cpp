@@ -62,7 +62,7 @@ void PDcalc::eps_calc(PROT_CLASS& species) {
         name && processorID == 0) {
         if (const FilePtr file = fopen_share(*name, "w", false, false)) {
             LOG_MESSAGE("writing %s ...", name->c_str());
-            if (!write_text_grid(file.get(), species.eps, n, "%.0f\t") ||
+            if (!write_text_grid(file.get(), species.eps, n, NumberStyle::whole) ||
                 !write_text_shape(file.get(), GridShape{n, h}) || std::fflush(file.get()) != 0)
                 LOG_WARNING("error writing %s", name->c_str());
         }

@@ -9,6 +9,7 @@
 #include "dynamics/PDcalc.h"
 #include "dynamics/ProcessGlobals.h"
 #include "dynamics/species/CubeFile.h"
+#include "dynamics/species/FarCells.h"
 #include "dynamics/species/GridCache.h"
 #include "dynamics/species/GridCell.h"
 #include "dynamics/species/PotentialGradient.h"
@@ -26,11 +27,37 @@ namespace {
 constexpr double four_pi = 12.566370614359172;
 constexpr double volts_per_unit = 14.39;
 
-// A last sweep that still changes the largest value of the potential by
-// more than this part of it leaves a potential that has clearly not
-// converged: the sweeps shrink the remaining error by at most a few parts in
-// a thousand each, so the error left is hundreds of times that change.
-constexpr double unconverged_change = 1e-4;
+// Convergence is judged where a partner's charges meet the potential: in
+// the cells farther than this from every atom (metres). A potential whose
+// error there is estimated above `unconverged_error` (relative, root mean
+// square) has plainly not converged: the forces between the species carry
+// that error.
+constexpr double far_from_atoms = 5e-10;
+constexpr double unconverged_error = 0.01;
+
+// Logs how far the sweeps are from convergence, and warns when they are
+// plainly too few, with the sweeps that would bring the estimated error
+// down to `unconverged_error` if it kept shrinking as fast as in the last
+// sweeps (it shrinks more slowly as the sweeps go on, so at least as many
+// are needed).
+void report_convergence(const PROT_CLASS& species, const Relaxation::Convergence& c) {
+    const char* name = species.name.c_str();
+    const int sweeps = species.iterations;
+    if (std::isfinite(c.error))
+        LOG_MESSAGE("the potential of %s after %d sweeps, beyond 5 angstrom of its atoms: last change %.2e of its "
+                    "size, %.5f of it left after each sweep, estimated error %.3g %%",
+                    name, sweeps, c.change, c.contraction, 100.0 * c.error);
+    if (!(c.error > unconverged_error)) return;
+    const double more = std::ceil(std::log(c.error / unconverged_error) / -std::log(c.contraction));
+    if (std::isfinite(c.error) && c.contraction > 0.0 && more < 1e9)
+        LOG_WARNING("the potential of %s has not converged in %d sweeps: beyond 5 angstrom of its atoms it is off by "
+                    "about %.1f %%; raise Calculation.N to at least %d",
+                    name, sweeps, 100.0 * c.error, sweeps + static_cast<int>(more));
+    else
+        LOG_WARNING("the potential of %s has not converged in %d sweeps: beyond 5 angstrom of its atoms it is "
+                    "still far from settled; raise Calculation.N",
+                    name, sweeps);
+}
 
 }  // namespace
 
@@ -83,22 +110,17 @@ void PDcalc::pot_calc(PROT_CLASS& species, const std::optional<std::string>& nam
                     outside, species.name.c_str(), n);
 
     const Relaxation relaxation(species.eps, source, n, 2e20 * h * h * kappa2);
-    const Relaxation::Result relaxed = relaxation.run(species.iterations, platform::usable_processors());
     species.pot.resize(shape.cells());
-    for (std::size_t p = 0; p < species.pot.size(); ++p) species.pot[p] = volts_per_unit * relaxed.grid[p];
-    if (species.iterations > 0 && n >= 3) {
-        LOG_MESSAGE("the last of %d sweeps changed the potential by %.2e of its largest value", species.iterations,
-                    relaxed.relative_change);
-        if (relaxed.relative_change > unconverged_change)
-            LOG_WARNING("the potential of %s has not converged in %d sweeps; raise Calculation.N", species.name.c_str(),
-                        species.iterations);
-    }
+    const Relaxation::Convergence convergence =
+        relaxation.run_into(species.pot, species.iterations, platform::usable_processors(), {},
+                            cells_far_from_atoms(species.atoms, n, h, far_from_atoms), volts_per_unit);
+    if (species.iterations > 0 && n >= 3) report_convergence(species, convergence);
     if (processorID != 0) return;
 
     if (const auto text = make_prot_filename(species, "pot", format("%%s.i=%.0f.pot", I), out_folder)) {
         if (const FilePtr file = fopen_share(*text, "w+", no_overwrite, true)) {
             LOG_MESSAGE("writing %s ...", text->c_str());
-            if (!write_text_grid(file.get(), species.pot, n, "%e\t") || std::fflush(file.get()) != 0)
+            if (!write_text_grid(file.get(), species.pot, n, NumberStyle::exponent) || std::fflush(file.get()) != 0)
                 LOG_WARNING("error writing %s", text->c_str());
         }
     }

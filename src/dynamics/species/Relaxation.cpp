@@ -3,14 +3,19 @@
 #include <algorithm>
 #include <atomic>
 #include <barrier>
+#include <chrono>
 #include <cmath>
 #include <cstring>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <limits>
 #include <map>
 #include <system_error>
 #include <thread>
 
 #include "dynamics/species/GridIndex.h"
-#include "utils/platform/Memory.h"
+#include "dynamics/species/PipelineSync.h"
 
 namespace {
 
@@ -24,6 +29,92 @@ double denominator(double e, const double (&neighbours)[6], double screening) {
 
 constexpr std::ptrdiff_t line_cells = 8;  // doubles in a 64-byte cache line
 
+// The work of a row relative to a cell of the uniform inner loop, for
+// sharing the rows out among the tiles: a cell with the full formula costs
+// about as much as eight uniform ones (a scalar update with a division),
+// and every span of a mixed row a few dozen more (a call, partial lines).
+constexpr double general_cell_work = 30.0;
+constexpr double span_work = 100.0;
+
+
+// How the rows of a group of sweeps are shared out among the tiles. Sweep m
+// covers rows (top − m) to (bottom − m) of a tile, so that the tiles
+// together cover every row for every sweep in flight: the tiles at the ends
+// hold rows that lie off the grid for some of the sweeps, and rows through
+// the protein cost more than rows of solvent alone (`row_work`).
+class TilePlan {
+public:
+    TilePlan(std::span<const double> row_work, int levels)
+        : inner_(static_cast<int>(row_work.size())), levels_(levels), work_before_(row_work.size() + 1, 0.0) {
+        for (std::size_t j = 0; j < row_work.size(); ++j) work_before_[j + 1] = work_before_[j] + row_work[j];
+    }
+
+    // Rows the tiles must cover.
+    int span() const { return inner_ + levels_ - 1; }
+
+    // As many tiles as rows of `tile_rows` ask for, made a multiple of the
+    // workers; at least two rows each.
+    int tiles(int tile_rows, unsigned workers) const {
+        int tiles = (span() + tile_rows - 1) / tile_rows;
+        if (workers > 1) {
+            const int w = static_cast<int>(workers);
+            tiles = w * std::max(1, (tiles + w / 2) / w);
+        }
+        return std::clamp(tiles, 1, std::max(1, span() / 2));
+    }
+
+    // The work of the tile of rows top..bottom−1 over the group.
+    double work(int top, int bottom) const { return work_before(bottom) - work_before(top); }
+
+    // The first rows of the tiles, and after them the end of the last
+    // (tops.size() − 1 tiles), so that the tiles take equal times when tile
+    // t does a unit of work in pace[t].
+    void share(std::span<const double> pace, std::span<int> tops) const noexcept {
+        const int tiles = static_cast<int>(tops.size()) - 1;
+        double speed = 0.0;  // work per time of all tiles
+        for (const double p : pace) speed += 1.0 / p;
+        const double all = work_before(1 + span());
+        tops[0] = 1;
+        tops[static_cast<std::size_t>(tiles)] = 1 + span();
+        double before = 0.0;  // the share of the tiles before
+        for (int t = 1; t < tiles; ++t) {
+            before += 1.0 / pace[static_cast<std::size_t>(t - 1)] / speed;
+            int top = tops[static_cast<std::size_t>(t - 1)] + 2;
+            while (top < 1 + span() && work_before(top) < all * before) ++top;
+            // At least two rows for this tile and for each of the tiles after it.
+            tops[static_cast<std::size_t>(t)] = std::min(top, 1 + span() - 2 * (tiles - t));
+        }
+    }
+
+private:
+    // The work of the tile rows before x over the sweeps (row r of sweep m is
+    // tile row r + m).
+    double work_before(int x) const {
+        double work = 0.0;
+        for (int m = 0; m < levels_; ++m) work += work_before_[static_cast<std::size_t>(std::clamp(x - 1 - m, 0, inner_))];
+        return work;
+    }
+
+    int inner_;
+    int levels_;
+    std::vector<double> work_before_;  // of the first j grid rows
+};
+
+// For each tile of the next group, the last tile of this group that touches
+// rows it touches (a tile touches the rows of its sweeps and one beyond);
+// once that tile is through the group, so are all before it.
+void last_touching(std::span<const int> tops, int levels, std::span<int> last) noexcept {
+    const int tiles = static_cast<int>(tops.size()) - 1;
+    for (int tile = 0, c = 0; tile < tiles; ++tile) {
+        while (c + 1 < tiles && tops[static_cast<std::size_t>(c) + 1] <= tops[static_cast<std::size_t>(tile) + 1] + levels)
+            ++c;
+        last[static_cast<std::size_t>(tile)] = c;
+    }
+}
+
+// Groups of sweeps between two reshares of the rows among the tiles.
+constexpr int groups_per_share = 8;
+
 }  // namespace
 
 Relaxation::Relaxation(std::span<const double> eps, std::span<const double> source, int n, double screening)
@@ -34,11 +125,18 @@ Relaxation::Relaxation(std::span<const double> eps, std::span<const double> sour
     if (n < 3) return;
     const int inner = n - 2;
     rows_.reserve(static_cast<std::size_t>(inner) * inner);
+    row_work_.assign(static_cast<std::size_t>(inner), 0.0);
     std::map<double, std::uint32_t> factor_index;
     for (int i = 1; i <= inner; ++i)
         for (int j = 1; j <= inner; ++j) {
             const std::size_t first_span = spans_.size();
             classify_row(eps, source, screening, i, j);
+            double& work = row_work_[static_cast<std::size_t>(j - 1)];
+            for (std::size_t span = first_span; span < spans_.size(); ++span) {
+                const Span& at = spans_[span];
+                const double cells = at.end - at.begin;
+                work += (at.general == uniform ? cells : general_cell_work * cells) + span_work;
+            }
             if (spans_.size() == first_span + 1 && spans_.back().general == uniform) {
                 const auto [at, added] =
                     factor_index.try_emplace(spans_.back().factor, static_cast<std::uint32_t>(factors_.size()));
@@ -77,6 +175,7 @@ void Relaxation::classify_row(std::span<const double> eps, std::span<const doubl
         General g{};
         for (int q = 0; q < 6; ++q) g.weight[q] = e + neighbours[q];
         g.twice_source = 2.0 * s;
+        if (s != 0.0) sources_ = true;
         g.denominator = d;
         if (extends && spans_.back().general != uniform)
             ++spans_.back().end;
@@ -153,14 +252,13 @@ void Relaxation::sweep_plane_pair(const double* in, double* out, int i, int j_be
     }
 }
 
-// Step t of the tile whose rows start at `top`: band after band of the
+// Step t of the tile of rows top..tile_end−1: band after band of the
 // tile's rows, each band through every sweep in flight in order, so that a
 // sweep finds the rows the sweep before has just written in the nearest
 // cache. A band depends only on the bands before it, like the tiles.
-void Relaxation::tile_step(double* a, double* b, int first, int in_flight, int t, int top,
+void Relaxation::tile_step(double* a, double* b, int first, int in_flight, int t, int top, int tile_end,
                            const Pipeline& pipeline) const {
     const int n = n_;
-    const int tile_end = top + pipeline.tile_rows;
     for (int band = top; band < tile_end; band += pipeline.band_rows) {
         const int band_end = std::min(band + pipeline.band_rows, tile_end);
         for (int m = 0; m < in_flight; ++m) {
@@ -182,40 +280,88 @@ void Relaxation::tile_step(double* a, double* b, int first, int in_flight, int t
     }
 }
 
-bool Relaxation::sweep_all(double* a, double* b, int sweeps, unsigned workers, Pipeline pipeline) const {
+bool Relaxation::sweep_all(double* a, double* b, int sweeps, unsigned workers, Pipeline pipeline,
+                           const Chores& chores) const {
     const int n = n_;
     const int inner = n - 2;
     const int levels = pipeline.levels;
-    const int rows = pipeline.tile_rows;
-    // Sweep m covers rows (top − m) to (top + rows − m) of a tile, so that the
-    // tiles together cover every row for every sweep in flight.
-    const int tiles = (inner + levels - 1 + rows - 1) / rows;
-    std::vector<std::atomic<int>> steps_done(static_cast<std::size_t>(tiles));
-    std::barrier group_done(static_cast<std::ptrdiff_t>(workers));
+    const TilePlan plan(row_work_, levels);
+    const int tiles = plan.tiles(pipeline.tile_rows, workers);
+    std::vector<int> tops(static_cast<std::size_t>(tiles) + 1);
+    std::vector<double> pace(static_cast<std::size_t>(tiles), 1.0);
+    plan.share(pace, tops);
+    std::vector<int> touching(static_cast<std::size_t>(tiles));
+    last_touching(tops, levels, touching);
+    // The steps each tile has done, counted over all groups of sweeps.
+    std::vector<StepCounter> steps_done(static_cast<std::size_t>(tiles));
+    // With several threads the rows are shared out anew every few groups,
+    // by how long each tile took for its work: the threads' processors need
+    // not be equally fast (other programs on them, or on their cores'
+    // siblings). None of this changes a result.
+    const bool reshare = workers > 1;
+    std::vector<std::int64_t> busy(static_cast<std::size_t>(tiles), 0);  // nanoseconds of steps since the last share
+    auto share_anew = [&]() noexcept {
+        for (std::size_t t = 0; t < pace.size(); ++t) {
+            const double work = plan.work(tops[t], tops[t + 1]);
+            if (busy[t] > 0 && work > 0.0) pace[t] = static_cast<double>(busy[t]) / work;
+            busy[t] = 0;
+        }
+        plan.share(pace, tops);
+        last_touching(tops, levels, touching);
+    };
+    std::barrier all_here(static_cast<std::ptrdiff_t>(workers));
+    std::barrier shared(static_cast<std::ptrdiff_t>(workers), share_anew);
+    // This worker's share of `count` things.
+    auto portion = [workers](std::size_t count, unsigned worker) {
+        return std::pair{count * worker / workers, count * (worker + 1) / workers};
+    };
+    using Clock = std::chrono::steady_clock;
 
     auto work = [&](unsigned worker) {
-        for (int first = 0; first < sweeps; first += levels) {
+        if (!chores.zero.empty()) {
+            for (SolverGrid* grid : chores.zero) {
+                const auto [from, to] = portion(grid->size(), worker);
+                std::fill(grid->begin() + static_cast<std::ptrdiff_t>(from),
+                          grid->begin() + static_cast<std::ptrdiff_t>(to), 0.0);
+            }
+            all_here.arrive_and_wait();
+        }
+        int base = 0;  // the steps of the groups before
+        for (int first = 0, group = 0; first < sweeps; first += levels, ++group) {
+            // Every tile is through the groups before a share.
+            const bool after_share = reshare && group > 0 && group % groups_per_share == 0;
+            if (after_share) shared.arrive_and_wait();
             const int in_flight = std::min(levels, sweeps - first);
             const int steps = (inner + in_flight - 1 + pipeline.step_planes - 1) / pipeline.step_planes;
             for (int tile = static_cast<int>(worker); tile < tiles; tile += static_cast<int>(workers)) {
-                const int top = 1 + tile * rows;
-                std::atomic<int>* before = tile > 0 ? &steps_done[static_cast<std::size_t>(tile - 1)] : nullptr;
-                std::atomic<int>& mine = steps_done[static_cast<std::size_t>(tile)];
+                const auto t_index = static_cast<std::size_t>(tile);
+                const int top = tops[t_index];
+                const int bottom = tops[t_index + 1];
+                if (group > 0 && !after_share) steps_done[static_cast<std::size_t>(touching[t_index])].wait_for(base);
+                const StepCounter* before = tile > 0 ? &steps_done[t_index - 1] : nullptr;
+                StepCounter& mine = steps_done[t_index];
                 for (int t = 0; t < steps; ++t) {
-                    if (before != nullptr) {
-                        for (int done = before->load(std::memory_order_acquire); done <= t;
-                             done = before->load(std::memory_order_acquire))
-                            before->wait(done, std::memory_order_acquire);
-                    }
-                    tile_step(a, b, first, in_flight, t, top, pipeline);
-                    mine.store(t + 1, std::memory_order_release);
-                    mine.notify_all();
+                    if (before != nullptr) before->wait_for(base + t + 1);
+                    const Clock::time_point start = reshare ? Clock::now() : Clock::time_point{};
+                    tile_step(a, b, first, in_flight, t, top, bottom, pipeline);
+                    if (reshare)
+                        busy[t_index] += std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now() - start).count();
+                    mine.publish(base + t + 1);
                 }
             }
-            group_done.arrive_and_wait();
-            for (int tile = static_cast<int>(worker); tile < tiles; tile += static_cast<int>(workers))
-                steps_done[static_cast<std::size_t>(tile)].store(0, std::memory_order_relaxed);
-            group_done.arrive_and_wait();
+            base += steps;
+        }
+        if (!chores.out.empty()) {
+            all_here.arrive_and_wait();
+            // Sweep s writes A when s is even, so the last, s = sweeps − 1, ...
+            const double* last = sweeps % 2 == 1 ? a : b;
+            const auto [from, to] = portion(static_cast<std::size_t>(n), worker);
+            for (int i = static_cast<int>(from); i < static_cast<int>(to); ++i)
+                for (int j = 0; j < n; ++j) {
+                    const double* row = last + position(i, j, 0);
+                    double* plain = chores.out.data() + lin(n, i, j, 0);
+                    for (int k = 0; k < n; ++k) plain[k] = chores.scale * row[k];
+                }
         }
     };
 
@@ -242,63 +388,103 @@ bool Relaxation::sweep_all(double* a, double* b, int sweeps, unsigned workers, P
     return true;
 }
 
-std::vector<double> Relaxation::work_grid() const {
-    const std::size_t cells = static_cast<std::size_t>(n_) * static_cast<std::size_t>(layout_.plane) + line_cells;
-    std::vector<double> grid;
-    grid.reserve(cells);
-    // Before the first write, which is when the system picks the pages.
-    platform::advise_large_pages(grid.data(), cells * sizeof(double));
-    grid.resize(cells, 0.0);
-    return grid;
-}
-
-double* Relaxation::origin(std::vector<double>& grid) {
+double* Relaxation::origin(SolverGrid& grid) {
     const auto misalignment = reinterpret_cast<std::uintptr_t>(grid.data()) / sizeof(double) % line_cells;
     return grid.data() + (misalignment == 0 ? 0 : line_cells - static_cast<std::ptrdiff_t>(misalignment));
 }
 
-Relaxation::Result Relaxation::run(int sweeps, unsigned threads, Pipeline pipeline) const {
-    const int n = n_;
-    const std::size_t cells = n > 0 ? static_cast<std::size_t>(n) * n * n : 0;
-    Result result;
-    if (n < 3 || sweeps <= 0) {
-        result.grid.assign(cells, 0.0);
-        return result;
-    }
+void Relaxation::relax(double* a, double* b, int sweeps, unsigned threads, Pipeline pipeline,
+                       const Chores& chores) const {
+    if (pipeline.levels <= 0) pipeline.levels = threads > 1 ? 8 : 16;
     pipeline.levels = std::clamp(pipeline.levels, 1, sweeps);
     // A tile's rows must reach past the slant of one sweep to the next: at
     // least two, so that a tile depends on the tile before it alone.
     pipeline.tile_rows = std::max(pipeline.tile_rows, 2);
     pipeline.band_rows = std::max(pipeline.band_rows, 1);
     pipeline.step_planes = std::max(pipeline.step_planes, 1);
-    const int tiles = (n - 2 + pipeline.levels - 1 + pipeline.tile_rows - 1) / pipeline.tile_rows;
-    const unsigned workers = std::clamp(threads, 1u, static_cast<unsigned>(tiles));
-    std::vector<double> a = work_grid(), b = work_grid();
-    double* const a_origin = origin(a);
-    double* const b_origin = origin(b);
-    if (!sweep_all(a_origin, b_origin, sweeps, workers, pipeline)) sweep_all(a_origin, b_origin, sweeps, 1, pipeline);
+    // No more workers than tiles can be made (TilePlan::tiles).
+    const int most_tiles = std::max(1, (n_ - 2 + pipeline.levels - 1) / 2);
+    const unsigned workers = std::clamp(threads, 1u, static_cast<unsigned>(most_tiles));
+    if (!sweep_all(a, b, sweeps, workers, pipeline, chores)) sweep_all(a, b, sweeps, 1, pipeline, chores);
+}
 
-    std::vector<double>& last = sweeps % 2 == 1 ? a : b;
-    const double* const last_origin = sweeps % 2 == 1 ? a_origin : b_origin;
-    const double* const previous_origin = sweeps % 2 == 1 ? b_origin : a_origin;
-    // The change of the last sweep, and the grid back in the plain layout,
-    // in place and in one pass: every row moves towards the front, onto
-    // cells already moved or left behind, once its change is taken.
-    double largest = 0.0, change = 0.0;
-    for (int i = 0; i < n; ++i)
-        for (int j = 0; j < n; ++j) {
-            const double* now = last_origin + position(i, j, 0);
-            if (i > 0 && i < n - 1 && j > 0 && j < n - 1) {
-                const double* before = previous_origin + position(i, j, 0);
-                for (int k = 1; k < n - 1; ++k) {
-                    largest = std::max(largest, std::fabs(now[k]));
-                    change = std::max(change, std::fabs(now[k] - before[k]));
-                }
+Relaxation::Convergence Relaxation::estimate(double* last, double* previous, SolverGrid& next_grid, bool fresh,
+                                             std::span<const std::uint8_t> watched, unsigned threads,
+                                             const Pipeline& pipeline) const {
+    const int n = n_;
+    double* const next = origin(next_grid);
+    // Sums over the watched cells of a function of the three grids at a cell.
+    auto sum = [&](const double* x, const double* y, const double* z, auto term) {
+        double total = 0.0;
+        for (int i = 1; i < n - 1; ++i)
+            for (int j = 1; j < n - 1; ++j) {
+                const std::uint8_t* marks = watched.data() + lin(n, i, j, 0);
+                const std::ptrdiff_t at = position(i, j, 0);
+                for (int k = 1; k < n - 1; ++k)
+                    if (marks[k] != 0) total += term(x[at + k], y[at + k], z[at + k]);
             }
-            std::memmove(last.data() + lin(n, i, j, 0), now, static_cast<std::size_t>(n) * sizeof(double));
-        }
-    result.relative_change = largest > 0.0 ? change / largest : 0.0;
-    last.resize(cells);
-    result.grid = std::move(last);
+        return total;
+    };
+    auto squared_difference = [](double p, double q, double) { return (p - q) * (p - q); };
+    SolverGrid* const zero[] = {&next_grid};
+    relax(next, last, 1, threads, pipeline, Chores{fresh ? std::span<SolverGrid* const>(zero) : std::span<SolverGrid* const>{}, {}, 1.0});  // sweep m + 1
+    const double scale = sum(last, last, last, [](double p, double, double) { return p * p; });
+    const double before = sum(next, previous, previous, squared_difference);  // |D_m|²
+    relax(previous, next, 1, threads, pipeline, Chores{});  // sweep m + 2
+    const double after = sum(previous, last, last, squared_difference);  // |D_{m+1}|²
+
+    Convergence c;
+    constexpr double infinite = std::numeric_limits<double>::infinity();
+    if (before == 0.0 && after == 0.0) {
+        // Settled to the last bit, or not reached yet.
+        if (scale == 0.0 && sources_) c.error = infinite;
+        return c;
+    }
+    c.change = scale > 0.0 ? std::sqrt(before / scale) : infinite;
+    c.contraction = before > 0.0 ? std::sqrt(after / before) : infinite;
+    c.error = c.contraction < 1.0 ? c.contraction * c.change / (1.0 - c.contraction * c.contraction) : infinite;
+    return c;
+}
+
+Relaxation::Convergence Relaxation::run_into(std::span<double> out, int sweeps, unsigned threads, Pipeline pipeline,
+                                             std::span<const std::uint8_t> watched, double scale) const {
+    const int n = n_;
+    const std::size_t cells = n > 0 ? static_cast<std::size_t>(n) * n * n : 0;
+    if (out.size() != cells) throw std::invalid_argument("the relaxation's grid has " + std::to_string(cells) + " cells");
+    if (n < 3 || sweeps <= 0) {
+        std::fill(out.begin(), out.end(), 0.0);
+        return {};
+    }
+    const std::lock_guard<std::mutex> turn(workspace_->turn);
+    Workspace& w = *workspace_;
+    // Rows reach from k = −7 to at least n − 1, and the grid from cell
+    // (0, 0, −7) to (n − 1, n − 1, row − 8), starting anywhere in a line.
+    const std::size_t work_cells = static_cast<std::size_t>(n) * static_cast<std::size_t>(layout_.plane) + line_cells;
+    const bool fresh = w.a.size() != work_cells;
+    if (fresh) {
+        w.a = SolverGrid(work_cells);
+        w.b = SolverGrid(work_cells);
+    }
+    double* const a = origin(w.a);
+    double* const b = origin(w.b);
+    // Sweep 0 reads all of B; A's interior is written before it is read.
+    SolverGrid* const new_grids[] = {&w.a, &w.b};
+    SolverGrid* const first_read[] = {&w.b};
+    relax(a, b, sweeps, threads, pipeline,
+          Chores{fresh ? std::span<SolverGrid* const>(new_grids) : std::span<SolverGrid* const>(first_read), out, scale});
+    if (watched.size() != cells) return {};
+    const bool next_fresh = w.next.size() != work_cells;
+    if (next_fresh) w.next = SolverGrid(work_cells);
+    double* const last = sweeps % 2 == 1 ? a : b;
+    double* const previous = sweeps % 2 == 1 ? b : a;
+    return estimate(last, previous, w.next, next_fresh, watched, threads, pipeline);
+}
+
+Relaxation::Result Relaxation::run(int sweeps, unsigned threads, Pipeline pipeline,
+                                   std::span<const std::uint8_t> watched) const {
+    const std::size_t cells = n_ > 0 ? static_cast<std::size_t>(n_) * n_ * n_ : 0;
+    Result result;
+    result.grid.resize(cells);
+    result.convergence = run_into(result.grid, sweeps, threads, pipeline, watched);
     return result;
 }
