@@ -23,6 +23,21 @@ std::vector<int> analytical_genera(const std::vector<TestSphere>& spheres, doubl
     return genera;
 }
 
+// The spheres as the run's last attempt had them: a restart prints every
+// radius it grows.
+std::vector<TestSphere> grown_spheres(std::vector<TestSphere> spheres, const std::string& out) {
+    std::istringstream lines(out);
+    std::string line;
+    while (std::getline(lines, line)) {
+        int index = -1;
+        double before = 0, after = 0;
+        if (std::sscanf(line.c_str(), "radius of atom %d goes from %lf to %lf", &index, &before, &after) == 3 ||
+            std::sscanf(line.c_str(), "radius of atom %d goes from %lf -> %lf", &index, &before, &after) == 3)
+            if (index >= 0 && index < static_cast<int>(spheres.size())) spheres[index].r = after;
+    }
+    return spheres;
+}
+
 void collect_warnings(const std::string& stream, std::vector<std::string>& out) {
     std::istringstream lines(stream);
     std::string line;
@@ -44,12 +59,13 @@ SweepResult sweep_case(const SweepCase& c) {
     collect_warnings(result.run.out, result.warnings);
     collect_warnings(result.run.err, result.warnings);
     const Report report = parse_report(result.run.out);
-    const std::vector<int> genera = analytical_genera(c.spheres, c.probe);
+    const std::vector<TestSphere> grown = grown_spheres(c.spheres, result.run.out);
+    const std::vector<int> genera = analytical_genera(grown, c.probe);
     std::vector<Sphere> spheres;
-    for (const TestSphere& s : c.spheres) spheres.push_back({s.x, s.y, s.z, s.r});
-    const bool measure = c.envelope && !result.restarted;
+    for (const TestSphere& s : grown) spheres.push_back({s.x, s.y, s.z, s.r});
+    const bool measure = c.envelope;
     std::unique_ptr<ExcludedRegion> region;
-    if (measure) region = std::make_unique<ExcludedRegion>(c.spheres, c.probe);
+    if (measure) region = std::make_unique<ExcludedRegion>(grown, c.probe);
     std::vector<Mesh> meshes;
     for (const VolumeRow& row : report.volumes) {
         const std::string base = dir.file(row.component == 0 ? "m" : "m_" + std::to_string(row.component));
@@ -67,13 +83,12 @@ SweepResult sweep_case(const SweepCase& c) {
         options.spheres = spheres;
         options.probe_radius = c.probe;
         options.printed_volume = row.volume;
-        // A restart grows radii: the analytical genus and the spheres then
-        // differ from those of the input.
+        // A restart grows radii: the spheres and the analytical genus are
+        // those of the last attempt.
         // The analytical genus is that of all the component's pieces together
         // (the cuts can seal pockets off the rest): the sum of theirs.
-        const bool genus_known = !result.restarted && row.component < static_cast<int>(genera.size());
+        const bool genus_known = row.component < static_cast<int>(genera.size());
         options.check_genus = false;
-        options.check_positions = !result.restarted;
         options.volume_sign = signs[m];
         MeshCheck check = check_mesh(mesh, options);
         for (const int around : surrounding[m])

@@ -31,7 +31,7 @@ struct SweepResult {
     std::vector<std::string> warnings;  // lines of either stream with WARNING or ERROR
     std::vector<MeshCheck> checks;      // per written component
     // The largest distance of a vertex from the excluded region's boundary
-    // (0 when not measured or with a restart, whose radii differ).
+    // (0 when not measured), with the radii of the last attempt.
     double envelope_error = 0;
     int off_envelope = 0;  // vertices more than 0.01 away
     int worst_vertex = 0;  // its vertex (from 1), in the mesh of its component
