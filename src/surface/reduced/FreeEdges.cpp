@@ -17,7 +17,10 @@ namespace velmesh {
 
 namespace {
 
-constexpr int kMostNeighboursForFreeEdges = 30;
+// Spheres with more neighbours than this are not searched for fans of faces
+// the flood could not reach: buried spheres have many, and the search would
+// find the faces of cavities behind them.
+constexpr int kMostNeighboursForOtherFans = 30;
 
 bool joined(const Atom& atom, int a, int b) {
     return std::any_of(atom.edges.begin(), atom.edges.end(), [&](const RS_edge* e) {
@@ -55,21 +58,27 @@ bool grow_from(RSContext& context, RS_component& component, const FaceCandidate&
 bool probe_outside_at(const RSContext& context, int a, const Vec3& probe) {
     const Atom& atom = context.run.atoms[a];
     if (atom.edges.size() <= 2) return true;
-    const RS_face* nearest = nullptr;
-    Vec3 nearest_centroid;
+    // Faces on the same three spheres share their centroid: a pair of them
+    // back to back (the probe rolling round both sides of a thin sheet) has
+    // the outside on either side, so any of them may say so.
     double best = 0;
+    bool found = false, outside = false;
     for (const RS_edge* edge : atom.edges)
         for (const RS_face* face : {edge->face1, edge->face2}) {
             if (face == nullptr) continue;
             const Vec3 centroid =
                 (context.centre(face->i) + context.centre(face->j) + context.centre(face->k)) / 3.0;
             const double d2 = squared_distance(centroid, probe);
-            if (nearest != nullptr && d2 >= best) continue;
-            nearest = face;
-            nearest_centroid = centroid;
-            best = d2;
+            const bool out = dot(probe - centroid, face->normal) >= 0;
+            if (!found || d2 < best) {
+                found = true;
+                best = d2;
+                outside = out;
+            } else if (d2 == best) {
+                outside = outside || out;
+            }
         }
-    return nearest == nullptr || dot(probe - nearest_centroid, nearest->normal) >= 0;
+    return !found || outside;
 }
 
 int find_free_edges(RSContext& context, int a, RS_component*& current) {
@@ -81,7 +90,8 @@ int find_free_edges(RSContext& context, int a, RS_component*& current) {
     std::vector<int>& near = context.near_free_edges;
     near.assign(context.near(a).begin(), context.near(a).end());
     const int total = context.sphere_count();
-    if (static_cast<int>(near.size()) > kMostNeighboursForFreeEdges && static_cast<int>(near.size()) < total) return 0;
+    const bool look_for_fans =
+        static_cast<int>(near.size()) <= kMostNeighboursForOtherFans || static_cast<int>(near.size()) >= total;
     std::erase_if(near, [&](int b) { return b == a || joined(run.atoms[a], a, b); });
 
     int made = 0;
@@ -102,7 +112,7 @@ int find_free_edges(RSContext& context, int a, RS_component*& current) {
             continue;
         }
         const bool b_alone = run.atoms[b].component_number == kNoComponent;
-        if (current != nullptr && b_alone && total > 2) {
+        if (look_for_fans && current != nullptr && b_alone && total > 2) {
             const int pair[2] = {a, b};
             const auto face = find_first_rs_face_cavity(context, pair);
             if (face && probe_outside_at(context, a, face->probe)) {
