@@ -46,11 +46,10 @@ void make_free_edge(RSContext& context, RS_component& component, int a, int b, c
     edge.start_probe = torus.centre + torus.radius * perpendicular(torus.axis);
 }
 
-// Builds the face in the component and floods from it; false on failure.
-bool grow_from(RSContext& context, RS_component& component, const FaceCandidate& face) {
+// Builds the face in the component and floods from it.
+void grow_from(RSContext& context, RS_component& component, const FaceCandidate& face) {
     create_first_face(context, component, face);
     flood(context, component);
-    return context.status() == 0;
 }
 
 }  // namespace
@@ -120,7 +119,7 @@ int find_free_edges(RSContext& context, int a, RS_component*& current) {
                     print_out("create face %d %d %d\n", face->i, face->k, face->j);
                     continue;
                 }
-                if (!grow_from(context, *current, *face)) return -1;
+                grow_from(context, *current, *face);
                 continue;
             }
         }
@@ -128,7 +127,7 @@ int find_free_edges(RSContext& context, int a, RS_component*& current) {
         if (current != nullptr) {
             if (b_alone && total > 2) {
                 if (const auto face = find_first_rs_face(context, b)) {
-                    if (!grow_from(context, *current, *face)) return -1;
+                    grow_from(context, *current, *face);
                     continue;
                 }
             } else if (!b_alone && run.atoms[b].component != current) {
@@ -151,38 +150,34 @@ bool belongs_untreated(const RunState& run, int sphere, const RS_component& comp
     return atom.component_number == component.number && atom.free_edge_mark == 0;
 }
 
-// One sweep over the component's spheres. False on failure; `restart` is
-// set when the component was merged into another and the sweep must start
-// again on the absorber.
-bool sweep(RSContext& context, RS_component*& component, bool& restart) {
+// One sweep over the component's spheres; `restart` is set when the
+// component was merged into another and the sweep must start again on the
+// absorber.
+void sweep(RSContext& context, RS_component*& component, bool& restart) {
     RunState& run = context.run;
     RS_component* const before = component;
     const auto visit = [&](int sphere) {
-        if (!belongs_untreated(run, sphere, *component)) return true;
-        if (find_free_edges(context, sphere, component) < 0) return false;
+        if (!belongs_untreated(run, sphere, *component)) return;
+        find_free_edges(context, sphere, component);
         restart = component != before;
-        return true;
     };
-    for (RS_edge* edge = component->edges.first(); edge != nullptr && !restart; edge = edge->next)
-        if (!visit(edge->i) || (!restart && !visit(edge->j))) return false;
+    for (RS_edge* edge = component->edges.first(); edge != nullptr && !restart; edge = edge->next) {
+        visit(edge->i);
+        if (!restart) visit(edge->j);
+    }
     for (RS_edge* edge = component->free_edges.first(); edge != nullptr && !restart; edge = edge->next)
-        if (!visit(edge->j)) return false;
-    return true;
+        visit(edge->j);
 }
 
 }  // namespace
 
-int free_edge_pass(RSContext& context, RS_component*& component) {
+void free_edge_pass(RSContext& context, RS_component*& component) {
     while (component->to_visit != 0) {
         component->to_visit = 0;
         bool restart = false;
-        if (!sweep(context, component, restart)) {
-            context.fail(kRsInconsistent);
-            return -1;
-        }
+        sweep(context, component, restart);
         if (restart) component->to_visit = 1;
     }
-    return 0;
 }
 
 }  // namespace velmesh

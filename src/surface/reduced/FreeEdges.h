@@ -15,7 +15,7 @@ namespace velmesh {
 // no others than all spheres). `current` is the component
 // being built, or null for a sphere on its own; it follows merges and, for a
 // sphere on its own, becomes the component the sphere joins. Marks a as
-// treated. Returns the number of free edges made, or -1 when a flood failed.
+// treated. Returns the number of free edges made.
 int find_free_edges(RSContext& context, int a, RS_component*& current);
 
 // Whether a probe at the position lies outside the surface already built at
@@ -26,7 +26,7 @@ bool probe_outside_at(const RSContext& context, int a, const Vec3& probe);
 
 // Runs find_free_edges over the spheres of the component's edges and over
 // the second spheres of its free edges, as long as new faces may have opened
-// new work. `component` follows merges. 0, or -1 (status 1) on failure.
-int free_edge_pass(RSContext& context, RS_component*& component);
+// new work. `component` follows merges.
+void free_edge_pass(RSContext& context, RS_component*& component);
 
 }  // namespace velmesh

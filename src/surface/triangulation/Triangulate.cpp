@@ -69,8 +69,11 @@ MeshCounts check_genus(RunState& run, SES_component& component) {
 }  // namespace
 
 int check_triangulated_surface(RunState& run, SES_component& component) {
-    if (check_genus(run, component).open_edges == 0) return 0;
+    const MeshCounts counts = check_genus(run, component);
+    if (counts.open_edges == 0) return 0;
     const std::vector<int> numbers = faces_at_open_edges(run.triangulation);
+    print_problem("triangulation", "the mesh of component %d is open along %ld edges, at %zu faces (the first %d)",
+                  component.number, counts.open_edges, numbers.size(), numbers.empty() ? -1 : numbers.front());
     int marked = 0;
     for (SES_face& face : component.faces)
         if (std::binary_search(numbers.begin(), numbers.end(), face.id)) {

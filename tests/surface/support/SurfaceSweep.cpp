@@ -38,11 +38,24 @@ std::vector<TestSphere> grown_spheres(std::vector<TestSphere> spheres, const std
     return spheres;
 }
 
-void collect_warnings(const std::string& stream, std::vector<std::string>& out) {
+void collect_lines(const std::string& stream, std::initializer_list<const char*> marks, std::vector<std::string>& out) {
     std::istringstream lines(stream);
     std::string line;
     while (std::getline(lines, line))
-        if (line.find("WARNING") != std::string::npos || line.find("ERROR") != std::string::npos) out.push_back(line);
+        for (const char* mark : marks)
+            if (line.find(mark) != std::string::npos) {
+                out.push_back(line);
+                break;
+            }
+}
+
+int attempts_of(const std::string& out) {
+    int attempts = 1;
+    std::istringstream lines(out);
+    std::string line;
+    while (std::getline(lines, line))
+        if (line.find("try again") != std::string::npos) ++attempts;
+    return attempts;
 }
 
 }  // namespace
@@ -55,9 +68,11 @@ SweepResult sweep_case(const SweepCase& c) {
     if (c.all_components) args.push_back("-all_components");
     SweepResult result;
     result.run = run_capture(args);
-    result.restarted = result.run.out.find("try again") != std::string::npos;
-    collect_warnings(result.run.out, result.warnings);
-    collect_warnings(result.run.err, result.warnings);
+    result.attempts = attempts_of(result.run.out);
+    result.restarted = result.attempts > 1;
+    collect_lines(result.run.out, {"WARNING", "ERROR"}, result.warnings);
+    collect_lines(result.run.err, {"WARNING", "ERROR"}, result.warnings);
+    collect_lines(result.run.out, {"problem in the"}, result.problems);
     const Report report = parse_report(result.run.out);
     const std::vector<TestSphere> grown = grown_spheres(c.spheres, result.run.out);
     const std::vector<int> genera = analytical_genera(grown, c.probe);
@@ -128,10 +143,13 @@ bool SweepResult::ok(double tolerance) const {
 
 std::string SweepResult::report() const {
     std::ostringstream out;
-    out << "status " << run.status << (restarted ? " (restarted)" : "") << ", " << checks.size()
+    out << "status " << run.status;
+    if (restarted) out << " (restarted, " << attempts << " attempts)";
+    out << ", " << checks.size()
         << " mesh(es), envelope error " << envelope_error;
     if (envelope_error > 0) out << " at vertex " << worst_vertex << " (" << off_envelope << " off by more than 0.01)";
     for (const std::string& w : warnings) out << "\n  " << w;
+    for (const std::string& p : problems) out << "\n  " << p;
     for (std::size_t k = 0; k < checks.size(); ++k)
         if (!checks[k].ok()) out << "\n  component " << k << ": " << checks[k].report();
     if (checks.empty()) out << "\n" << run.out << run.err;

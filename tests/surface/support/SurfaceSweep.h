@@ -28,7 +28,9 @@ struct SweepCase {
 struct SweepResult {
     RunResult run;
     bool restarted = false;  // the run tried again with grown radii
+    int attempts = 1;
     std::vector<std::string> warnings;  // lines of either stream with WARNING or ERROR
+    std::vector<std::string> problems;  // the problems the stages reported, the restarts' causes
     std::vector<MeshCheck> checks;      // per written component
     // The largest distance of a vertex from the excluded region's boundary
     // (0 when not measured), with the radii of the last attempt.
