@@ -80,7 +80,7 @@ bool probe_outside_at(const RSContext& context, int a, const Vec3& probe) {
     return !found || outside;
 }
 
-int find_free_edges(RSContext& context, int a, RS_component*& current) {
+int find_free_edges(RSContext& context, int a, RS_component*& current, bool tori) {
     RunState& run = context.run;
     const double p = context.p;
     const Vec3& ca = context.centre(a);
@@ -110,6 +110,7 @@ int find_free_edges(RSContext& context, int a, RS_component*& current) {
             print_out("WARNING: atoms %d is completely inside atom %d\n", ra < rb ? a : b, ra < rb ? b : a);
             continue;
         }
+        if (!tori) continue;
         const bool b_alone = run.atoms[b].component_number == kNoComponent;
         if (look_for_fans && current != nullptr && b_alone && total > 2) {
             const int pair[2] = {a, b};

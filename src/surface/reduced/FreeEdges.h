@@ -16,7 +16,9 @@ namespace velmesh {
 // being built, or null for a sphere on its own; it follows merges and, for a
 // sphere on its own, becomes the component the sphere joins. Marks a as
 // treated. Returns the number of free edges made.
-int find_free_edges(RSContext& context, int a, RS_component*& current);
+// With `tori` false (a sphere no probe can touch) only the warnings about
+// spheres inside it are given.
+int find_free_edges(RSContext& context, int a, RS_component*& current, bool tori = true);
 
 // Whether a probe at the position lies outside the surface already built at
 // sphere a: seen from the face on a's edges whose centroid is nearest to the

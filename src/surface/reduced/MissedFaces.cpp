@@ -1,5 +1,8 @@
 #include "surface/reduced/MissedFaces.h"
 
+#include <vector>
+
+#include "surface/reduced/BuriedSpheres.h"
 #include "surface/reduced/Components.h"
 #include "surface/reduced/FaceCreation.h"
 #include "surface/reduced/FirstFace.h"
@@ -60,12 +63,24 @@ RS_component& owner_of(RSContext& context, const FaceCandidate& face) {
     return new_rs_component(run);
 }
 
+// Whether every free face of sphere a has a face of some component already:
+// each corner of its free probe positions lies at the probe of a face on it.
+// Only then can the search for faces no component holds pass it by.
+bool faces_all_built(const RunState& run, BuriedSpheres& cells, int a, std::vector<Vec3>& corners) {
+    if (!cells.free_corners(a, corners)) return false;
+    for (const Vec3& corner : corners)
+        if (!probe_taken(run, a, corner)) return false;
+    return true;
+}
+
 }  // namespace
 
 void build_missed_faces(RSContext& context) {
     RunState& run = context.run;
+    BuriedSpheres cells(context);
+    std::vector<Vec3> corners;
     for (int a = 0; a < context.sphere_count(); ++a) {
-        if (run.atoms[a].edges.empty()) continue;
+        if (run.atoms[a].edges.empty() || faces_all_built(run, cells, a, corners)) continue;
         find_free_faces_above(context, a, [&](const FaceCandidate& face) {
             if (find_rs_face_anywhere(run, face.i, face.j, face.k) != nullptr || probe_taken(run, a, face.probe)) return;
             RS_component* owner = &owner_of(context, face);

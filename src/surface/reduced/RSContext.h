@@ -3,9 +3,13 @@
 // tree over the spheres, a contiguous copy of the centres and radii for the
 // inner loops, every sphere's neighbours, and reusable lists, so that the
 // searches allocate nothing once they have warmed up.
+#include <algorithm>
+#include <cstdint>
 #include <initializer_list>
+#include <unordered_set>
 #include <memory>
 #include <span>
+#include <utility>
 #include <vector>
 
 #include "surface/RunState.h"
@@ -74,12 +78,24 @@ public:
     std::vector<int> near_circle;
     std::vector<int> near_sweep;
     std::vector<int> order;
+    std::vector<std::pair<double, double>> covered;  // angular intervals of a circle
+
+    // Torus circles found covered all round (FreeCircle.h); radii do not
+    // change during the stage, so neither does the answer.
+    bool circle_known_covered(int a, int b) const { return covered_circles_.contains(pair_key(a, b)); }
+    void remember_covered_circle(int a, int b) { covered_circles_.insert(pair_key(a, b)); }
 
 private:
     std::vector<int> near_pool_;
     std::vector<std::size_t> near_start_;
     int last_blocker_ = -1;
     std::vector<int> to_grow_;
+    std::unordered_set<std::uint64_t> covered_circles_;
+
+    static std::uint64_t pair_key(int a, int b) {
+        const auto low = static_cast<std::uint64_t>(std::min(a, b)), high = static_cast<std::uint64_t>(std::max(a, b));
+        return (high << 32) | low;
+    }
 };
 
 }  // namespace velmesh

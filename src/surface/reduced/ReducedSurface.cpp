@@ -6,6 +6,7 @@
 #include <span>
 
 #include "surface/Console.h"
+#include "surface/reduced/BuriedSpheres.h"
 #include "surface/reduced/Components.h"
 #include "surface/reduced/FaceCreation.h"
 #include "surface/reduced/FirstFace.h"
@@ -90,8 +91,16 @@ void all_components(RSContext& context, const std::array<int, 6>& extreme) {
     RunState& run = context.run;
     if (run.rs_components.empty())
         if (const auto face = external_face(context, extreme)) build_component(context, *face);
+    BuriedSpheres buried(context);
     for (int s = 0; s < context.sphere_count(); ++s) {
         if (!run.atoms[s].edges.empty()) continue;
+        // A sphere no probe touches has neither a face nor a free torus.
+        if (buried.buried(s)) {
+            RS_component* none = nullptr;
+            find_free_edges(context, s, none, false);
+            run.atoms[s].no_rs_edge = 1;
+            continue;
+        }
         if (const auto face = find_first_rs_face(context, s)) {
             build_component(context, *face);
             continue;
