@@ -70,8 +70,7 @@ public:
         // The surface files appear together, once the run has succeeded: a
         // run that fails leaves none of them (the unfinished ones go with
         // the run).
-        for (PendingSurfaceFiles& files : pending_files_) install_surface_files(files);
-        pending_files_.clear();
+        install_surface_files(pending_files_);
         print_out("VELMESH terminated normally\n");
     }
 

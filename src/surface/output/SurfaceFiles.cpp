@@ -91,24 +91,30 @@ std::optional<PendingSurfaceFiles> prepare_surface_files(const RunState& run, co
     write_faces(files.faces->stream(), run, no_header);
     write_vertices(files.vertices->stream(), run, no_header);
     for (ReplacingFile* file : {files.faces.get(), files.vertices.get()})
-        if (!file->finish()) {
+        if (!file->finish(false)) {
             remove_pair(*file, *files.faces, *files.vertices);
             return std::nullopt;
         }
     return files;
 }
 
-void install_surface_files(PendingSurfaceFiles& files) {
-    for (ReplacingFile* file : {files.faces.get(), files.vertices.get()})
-        if (!file->replace_target()) {
-            remove_pair(*file, *files.faces, *files.vertices);
-            return;
-        }
+void install_surface_files(std::vector<PendingSurfaceFiles>& pending) {
+    if (pending.empty()) return;
+    const bool synced = sync_file_system_of(pending.front().faces->temporary());
+    for (PendingSurfaceFiles& files : pending)
+        for (ReplacingFile* file : {files.faces.get(), files.vertices.get()})
+            if (!(synced || sync_file_system_of(file->temporary())) || !file->replace_target()) {
+                remove_pair(*file, *files.faces, *files.vertices);
+                break;
+            }
+    pending.clear();
 }
 
 void write_surface_files(const RunState& run, const std::string& base, const SES_component& component,
                          bool no_header) {
-    if (auto files = prepare_surface_files(run, base, component, no_header)) install_surface_files(*files);
+    std::vector<PendingSurfaceFiles> pending;
+    if (auto files = prepare_surface_files(run, base, component, no_header)) pending.push_back(std::move(*files));
+    install_surface_files(pending);
 }
 
 }  // namespace velmesh

@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "surface/RunState.h"
 #include "surface/output/ReplacingFile.h"
@@ -27,16 +28,18 @@ struct PendingSurfaceFiles {
     std::unique_ptr<ReplacingFile> vertices;
 };
 
-// Writes the component's two files beside their names, from the tables. A
-// file that cannot be opened or written is reported and gives nothing (its
-// half-written partner goes); the run goes on.
+// Writes the component's two files beside their names, from the tables,
+// without syncing them. A file that cannot be opened or written is reported
+// and gives nothing (its half-written partner goes); the run goes on.
 std::optional<PendingSurfaceFiles> prepare_surface_files(const RunState& run, const std::string& base,
                                                          const SES_component& component, bool no_header);
 
-// Moves both files over their names. When one cannot be moved it is
-// reported and neither name is left with a file: an old partner would pass
-// for this run's surface.
-void install_surface_files(PendingSurfaceFiles& files);
+// Puts the files on disk (all of them with one sync of their file system;
+// each by itself where that fails), then moves each pair over its names.
+// When a file cannot be synced or moved it is reported and neither name of
+// its pair is left with a file: an old partner would pass for this run's
+// surface.
+void install_surface_files(std::vector<PendingSurfaceFiles>& files);
 
 // Both at once.
 void write_surface_files(const RunState& run, const std::string& base, const SES_component& component,

@@ -166,8 +166,7 @@ TEST(AreaFile, AFailedWriteLeavesNoFile) {
     run.atoms.resize(3000);
     run.ses_components.emplace_back();
     for (auto& atom : run.atoms) {
-        atom.ses_areas = {1.0};
-        atom.sas_areas = {2.0};
+        atom.areas.set(0, 1.0, 2.0);
         atom.name = "NAME";
     }
     run.area_file = dir.file("m.area");
