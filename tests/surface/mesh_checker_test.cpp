@@ -164,6 +164,12 @@ TEST(MeshChecker, CatchesEachKindOfFault) {
              m.vertices.push_back(extra);
          },
          "in no triangle"},
+        {"a triangle of no area",
+         [](Mesh& m, MeshCheckOptions&) {
+             // Vertex 5 (+z) moved onto the edge from +x to +y, a face's corners in a line.
+             m.vertices[4].point = {0.5, 0.5, 0};
+         },
+         "triangle(s) of no area (the first 1)"},
         {"printed volume disagrees", [](Mesh&, MeshCheckOptions& o) { o.printed_volume = 1.4; }, "but printed"},
     };
     for (const Fault& fault : faults) {

@@ -8,6 +8,7 @@
 #include "surface/Restart.h"
 #include "surface/tree/Geometry.h"
 #include "surface/triangulation/ArcSampling.h"
+#include "surface/triangulation/MeshCleanup.h"
 #include "surface/triangulation/MeshGenus.h"
 #include "surface/triangulation/SphericalFaces.h"
 #include "surface/triangulation/ToricGrid.h"
@@ -56,6 +57,8 @@ int triangulate_faces_of_type(RunState& run, SES_component& component, short typ
         if (face.type == type && !triangulate_spherical_face(run, face)) ++failed;
     return failed;
 }
+
+MeshCounts check_genus_quietly(const RunState& run) { return count_mesh(run.triangulation); }
 
 MeshCounts check_genus(RunState& run, SES_component& component) {
     const MeshCounts counts = count_mesh(run.triangulation);
@@ -113,6 +116,9 @@ int triangulate_component(RunState& run, SES_component& component) {
     // A mesh left open by a face that failed is that face's problem already;
     // one of some kinds of faces only is open by design.
     const bool whole = run.want_triangulation[0] && run.want_triangulation[1] && run.want_triangulation[2];
+    // A closed mesh loses the triangles its files would print flat, and its
+    // thinnest ones are widened where that costs nothing.
+    if (failed == 0 && whole && check_genus_quietly(run).open_edges == 0) clean_mesh(tables);
     if (failed == 0 && whole)
         failed = check_triangulated_surface(run, component);
     else

@@ -215,6 +215,17 @@ MeshCheck check_mesh(const Mesh& mesh, const MeshCheckOptions& options) {
     }
     check.pieces = piece;
 
+    // Triangles with no area as written: no normal either.
+    int flat = 0, first_flat = 0;
+    for (std::size_t f = 0; f < mesh.faces.size(); ++f) {
+        const FaceRow& face = mesh.faces[f];
+        const Point c = cross(minus(mesh.vertices[face.vertices[1] - 1].point, mesh.vertices[face.vertices[0] - 1].point),
+                              minus(mesh.vertices[face.vertices[2] - 1].point, mesh.vertices[face.vertices[0] - 1].point));
+        if (dot(c, c) < 1e-13 && flat++ == 0) first_flat = static_cast<int>(f) + 1;
+    }
+    if (flat > 0 && options.check_flat)
+        add_problem(check, std::to_string(flat) + " triangle(s) of no area (the first " + std::to_string(first_flat) + ")");
+
     // Volume and area.
     for (const FaceRow& face : mesh.faces) {
         const Point& a = mesh.vertices[face.vertices[0] - 1].point;
