@@ -441,6 +441,9 @@ bool PDcalc::prepare(const std::string& config_path) {
     config = open_configuration(config_path);
     if (!config) {
         LOG_ERROR("Failed to open configuration file \"%s\"", config_path.c_str());
+        // A file that opened but did not parse: its errors are listed above.
+        if (const int errors = ConfErrorCount(); errors > 0)
+            LOG_ERROR("configuration file \"%s\" could not be parsed: %d error(s)", config_path.c_str(), errors);
         return false;
     }
     read_file_prefix(*config);

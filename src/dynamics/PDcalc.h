@@ -126,7 +126,10 @@ public:
 
     // ---- species (species/) ---------------------------------------------------
     void init_prot(PROT_CLASS& species, Section* section);
-    void pdb_read(PROT_CLASS& species);
+    // Reads the species' structure in its body frame and, unless told not to
+    // (a read whose frame is about to change), writes the structure in that
+    // frame ("pdb_out").
+    void pdb_read(PROT_CLASS& species, bool write_structure = true);
     void residue_build_r(PROT_CLASS& species, RESIDUE& residue, int last);
     // Fills charge_rules for pH.
     void charge_calc();

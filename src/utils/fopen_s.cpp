@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <optional>
+#include <sys/stat.h>
 #include <string_view>
 #include <unistd.h>
 #include <utility>
@@ -33,6 +34,15 @@ std::optional<OpenMode> parse_mode(std::string_view mode) {
         case 'a': return OpenMode{(update ? O_RDWR : O_WRONLY) | O_CREAT | O_APPEND, false};
         default: return std::nullopt;
     }
+}
+
+// Devices, pipes and the like are neither locked nor cut: they have no
+// content that another program could be writing at the same time, and
+// /dev/null or /dev/full take the truncating modes as plain writes, as fopen
+// does.
+bool is_regular_file(int fd) {
+    struct stat status {};
+    return ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
 }
 
 bool file_exists(const std::string& name) {
@@ -92,8 +102,9 @@ FilePtr fopen_share(const std::string& name, const char* mode, bool no_overwrite
         LOG_WARNING("could not open %s", name.c_str());
         return nullptr;
     }
-    if (!lock_descriptor(fd.get(), name)) return nullptr;
-    if (open_mode->truncate && ::ftruncate(fd.get(), 0) != 0) {
+    const bool regular = is_regular_file(fd.get());
+    if (regular && !lock_descriptor(fd.get(), name)) return nullptr;
+    if (open_mode->truncate && regular && ::ftruncate(fd.get(), 0) != 0) {
         LOG_WARNING("could not open %s", name.c_str());
         return nullptr;
     }

@@ -14,6 +14,7 @@
 // truncated is truncated only after the lock is held, so a file locked by
 // another program is refused with its content untouched. On a filesystem
 // without lock support the file is used unlocked after a single warning.
+// Devices (/dev/null, /dev/full) and pipes are opened unlocked and never cut.
 // Every failure is a warning and a null result.
 FilePtr fopen_share(const std::string& name, const char* mode, bool no_overwrite, bool report);
 

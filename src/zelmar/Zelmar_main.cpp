@@ -57,10 +57,15 @@ constexpr const char* default_config = "Zelmar";
 constexpr const char* default_log_base = "./Zelmar";
 constexpr int priority_increment = 20;
 
-// Messages the entry writes to standard error itself, before logging runs.
-// They end without a line break.
+// The status of a run that could not start: a working folder or a log that
+// cannot be used.
+constexpr int failed_start = 1;
+
+// Messages the entry writes to standard error itself, before logging runs,
+// each on a line of its own.
 void report(const std::string& text) {
     std::fputs(text.c_str(), stderr);
+    std::fputc('\n', stderr);
     std::fflush(stderr);
 }
 
@@ -105,10 +110,11 @@ int join_job(int* count, char*** args) {
     return 0;
 }
 
-// -d: the working directory from now on.
+// -d: the working directory from now on. A folder that cannot be entered
+// ends the run as a failed start.
 int choose_directory(Settings& settings, const std::string& argument) {
     const std::string directory = absolute_path(argument);
-    if (const int result = chdir_drive(directory); result != 0) return result;
+    if (chdir_drive(directory) != 0) return failed_start;
     settings.directory_chosen = true;
     return 0;
 }
@@ -118,7 +124,7 @@ int choose_directory(Settings& settings, const std::string& argument) {
 int choose_config(Settings& settings, const std::string& argument) {
     settings.config_path = absolute_path(argument);
     if (settings.directory_chosen) return 0;
-    return chdir_drive(platform::folder_part(settings.config_path));
+    return chdir_drive(platform::folder_part(settings.config_path)) != 0 ? failed_start : 0;
 }
 
 // Reads the options left to right, acting on each; returns an exit status
@@ -261,9 +267,9 @@ int zelmar_main(int argc, char** argv, const EngineFactory& make_engine) {
     params.no_console = !settings.verbose;
     const std::string log_name = log_file_name(settings);
     if (!CLog::StartLogging(&params, log_name.c_str())) {
-        std::fputs("error: Failed to start logging\n", stderr);
-        if (numberOfProcessors > 1) abort_job(1);
-        return 1;
+        report("error: Failed to start logging");
+        if (numberOfProcessors > 1) abort_job(failed_start);
+        return failed_start;
     }
 
     return run_engine(make_engine, settings.config_path);

@@ -21,8 +21,8 @@ const char* const* option_table();
 void print_help(std::ostream& out, const char* program_name, bool with_mpi);
 
 // Changes the working directory; an empty path does nothing. Returns 0, or
-// the failing call's result after writing "error: Failed to chdir to ..." to
-// standard error.
+// the failing call's result after writing the line "error: Failed to chdir
+// to ..." to standard error.
 int chdir_drive(const std::string& path);
 
 // Ends logging (the summary of warnings and errors) and leaves the MPI job;

@@ -192,6 +192,24 @@ TEST_F(Spheres, FileCutShortIsRemoved) {
     EXPECT_GT(species.spheres_n, 0);
 }
 
+// A spheres file with a sphere no generator makes (a number that is not
+// finite, a radius of 0 or less) is no cache either: generated again.
+TEST_F(Spheres, FileWithAnUnusableSphereIsGeneratedAgain) {
+    for (const char* line : {"1 2 3 nan", "inf 0 0 2", "1 2 3 0", "1 2 3 -1.5"}) {
+        SCOPED_TRACE(line);
+        engine.no_overwrite = false;
+        write_file(spheres_file(), std::string("0 0 0 5\n") + line + "\n");
+        species.spheres.clear();
+        species.spheres_n = 0;
+        const std::string log = run();
+        EXPECT_NE(log.find("warning: incorrect file " + spheres_file() + "\nmessage: generating spheres radii ...\n"),
+                  std::string::npos)
+            << log;
+        EXPECT_GT(species.spheres_n, 1);
+        for (const SPHERE& s : species.spheres) EXPECT_TRUE(covering_spheres::usable(s));
+    }
+}
+
 // A spheres file without a single sphere is no cache: the spheres are
 // generated again (and the file rewritten where that is allowed).
 TEST_F(Spheres, FileWithoutSpheresIsGeneratedAgain) {

@@ -201,8 +201,8 @@ TEST_F(PermittivityGrid, TextCacheIsWrittenAndReadBack) {
 }
 
 // A cache that does not hold this grid is refused with "incorrect file" and
-// nothing of it is kept: too few values, a value that is not a number, a
-// grid of another size (more values) or another step, or values followed by
+// nothing of it is kept: too few values, a value that is not a number (or
+// not a finite, positive one), a grid of another size (more values) or another step, or values followed by
 // anything but the record. A cache without the record is taken when it holds
 // exactly the grid's number of values.
 TEST_F(PermittivityGrid, CacheOfAnotherGridIsRefused) {
@@ -230,6 +230,9 @@ TEST_F(PermittivityGrid, CacheOfAnotherGridIsRefused) {
         {"record of another size", values(64, "40") + record(5, h), false},
         {"not a number", values(30, "40") + "x\t" + values(33, "40"), false},
         {"something else after the values", values(64, "40") + "end\n", false},
+        {"not a finite number", values(30, "40") + "nan\t" + values(33, "40") + record(4, h), false},
+        {"infinite", values(63, "40") + "inf\t" + record(4, h), false},
+        {"not positive", "0\t" + values(63, "40") + record(4, h), false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

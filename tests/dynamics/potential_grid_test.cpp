@@ -91,7 +91,8 @@ TEST_F(PotentialGrid, BinaryCacheIsReadBack) {
 
 // A cache that does not hold this grid is refused with "incorrect file" and
 // the potential solved anew: fewer values, a grid of another size (more
-// values) or step, or anything but the record after the values. A cache of
+// values) or step, anything but the record after the values, or a value
+// that is not finite. A cache of
 // exactly the grid's values without the record is taken.
 TEST_F(PotentialGrid, CacheOfAnotherGridIsRefused) {
     set("pot_bin", "*");
@@ -122,6 +123,8 @@ TEST_F(PotentialGrid, CacheOfAnotherGridIsRefused) {
         {"record of another size", doubles(216, 0.25) + record(7, h), false},
         {"cut record", doubles(216, 0.25) + record(6, h).substr(0, 9), false},
         {"more after the record", doubles(216, 0.25) + record(6, h) + "x", false},
+        {"a value that is not a number", doubles(100, 0.25) + doubles(1, std::nan("")) + doubles(115, 0.25), false},
+        {"an infinite value", doubles(215, 0.25) + doubles(1, HUGE_VAL) + record(6, h), false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

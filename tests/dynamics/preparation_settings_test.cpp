@@ -79,13 +79,29 @@ TEST_F(PreparationSettings, ConfigurationErrorsAreReported) {
     }
 }
 
+// A file that does not open, and one that opens but does not parse (which
+// says so after its errors).
 TEST_F(PreparationSettings, UnreadableConfigurationIsReported) {
+    {
+        PDcalc engine;
+        const std::string path = dir.file("missing.cfg");
+        bool prepared = true;
+        const std::string log = logged_text([&] { prepared = engine.prepare(path); });
+        EXPECT_FALSE(prepared);
+        EXPECT_TRUE(contains(log, "error: Failed to open configuration file \"" + path + "\"\n")) << log;
+        EXPECT_FALSE(contains(log, "could not be parsed")) << log;
+    }
     PDcalc engine;
-    const std::string path = dir.file("missing.cfg");
     bool prepared = true;
-    const std::string log = logged_text([&] { prepared = engine.prepare(path); });
+    const std::string path = dir.file("run.cfg");
+    const std::string log = prepare(engine, "Files { x = }\n", &prepared);
     EXPECT_FALSE(prepared);
-    EXPECT_TRUE(contains(log, "error: Failed to open configuration file \"" + path + "\"\n")) << log;
+    EXPECT_TRUE(contains(log, "error: " + path + "(1), error: expected number or \"string\" (may be array) after '='\n"
+                              "error: " + path + "(2), error: unexpected end of file\n"
+                              "2 error(s), 0 warning(s)\n"
+                              "error: Failed to open configuration file \"" + path + "\"\n"
+                              "error: configuration file \"" + path + "\" could not be parsed: 2 error(s)\n"))
+        << log;
 }
 
 TEST_F(PreparationSettings, FoldersUnitsAndSwitches) {

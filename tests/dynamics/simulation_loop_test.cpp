@@ -277,6 +277,73 @@ TEST_F(SimulationLoop, RestoredRunContinuesExactly) {
     EXPECT_GT(expected_events, 0);
 }
 
+// A restart file damaged anywhere (a byte of its header, of the random
+// stream, of the instances, of the step, of its checksum) is refused by name
+// before the run's state is touched: the scene, the step, the random stream
+// and the reaction counts stay as they were, and nothing is run.
+TEST_F(SimulationLoop, DamagedRestartFileIsRefusedByNameAndTouchesNothing) {
+    const auto build = [&](PDcalc& engine, std::int64_t NT) {
+        RunOptions o = options();
+        o.species = {{"A", 3, true}, {"B", 3, true}};
+        o.reactions = {{"bind", 0, 1, 10.0, 0.5}};
+        o.NT = NT;
+        build_run(engine, o);
+    };
+    std::string restart;
+    {
+        PDcalc first;
+        build(first, 10);
+        run(first);
+        restart = dir.file(files_in(dir.path(), ".backup").at(0));
+        backup::reset();
+    }
+    const std::string good = read_file(restart);
+    const std::size_t prots_at = 8 + 146 + 2 * 4;  // signature, random stream, the species' blocks
+    struct Case {
+        const char* what;
+        std::size_t at;
+        const char* thrown;
+    };
+    const Case cases[] = {
+        {"signature", 3, "incorrect backup signature"},
+        {"random stream", 8 + 20, "damaged backup file"},
+        {"an instance", prots_at + 17, "damaged backup file"},
+        {"the step", good.size() - 8 - 3, "damaged backup file"},
+        {"checksum", good.size() - 1, "damaged backup file"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string damaged = good;
+        damaged[c.at] = static_cast<char>(damaged[c.at] ^ 0x01);
+        const std::string name = dir.file("damaged.backup");
+        testing_support::write_file(name, damaged);
+
+        PDcalc resumed;
+        build(resumed, 20);
+        configuration(resumed).SetString(name.c_str(), "Files.recover.exp_1");
+        const std::string scene = scene_state(resumed);
+        unsigned long stream[6], after[6];
+        resumed.rng->GetState(stream);
+        std::string thrown;
+        const std::string log = logged_text([&] {
+            try {
+                resumed.calculate();
+            } catch (const std::string& text) {
+                thrown = text;
+            }
+        });
+        EXPECT_EQ(thrown, std::string(c.thrown) + " " + name);
+        EXPECT_FALSE(contains(log, "successfully restored")) << log;
+        EXPECT_EQ(scene_state(resumed), scene);
+        EXPECT_EQ(resumed.step, 0);
+        resumed.rng->GetState(after);
+        EXPECT_EQ(std::memcmp(after, stream, sizeof stream), 0);
+        EXPECT_EQ(resumed.model.reactions[0].events, 0);
+        EXPECT_EQ(read_file(name), damaged);  // kept for a look, not deleted
+        backup::reset();
+    }
+}
+
 // A restored experiment whose reaction log is a new file gives it the header
 // and goes on from the restored counts.
 TEST_F(SimulationLoop, RestoredExperimentWithANewLogGetsItsHeader) {

@@ -69,8 +69,24 @@ std::string thrown_text(const char* name) {
         backup::read(name);
     } catch (const char* text) {
         return text;
+    } catch (const std::string& text) {
+        return text;
     }
     return "(nothing thrown)";
+}
+
+// The checksum record that ends a file of `content`: "ZSUM" and the CRC-32
+// of the content, little-endian.
+std::string checksum_of(const std::string& content) {
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (const char c : content) {
+        crc ^= static_cast<unsigned char>(c);
+        for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    crc ^= 0xFFFFFFFFu;
+    std::string record = "ZSUM";
+    for (int k = 0; k < 4; ++k) record += static_cast<char>((crc >> (8 * k)) & 0xFF);
+    return record;
 }
 
 // 14 March 2024, 09:05 UTC.
@@ -111,7 +127,7 @@ TEST_F(Backup, FileIsSignatureThenBlocksInRegistrationOrder) {
     expected.append(reinterpret_cast<const char*>(state.values), 24);
     expected.append(reinterpret_cast<const char*>(state.partners.data()), 16);
     expected.append(reinterpret_cast<const char*>(&state.step), 8);
-    EXPECT_EQ(read_file(name), expected);
+    EXPECT_EQ(read_file(name), expected + checksum_of(expected));
 }
 
 TEST_F(Backup, ReadRestoresEveryBlock) {
@@ -131,24 +147,31 @@ TEST_F(Backup, BrokenFilesAreRefusedAndLeaveTheStateUntouched) {
     state.fill(5);
     ASSERT_TRUE(backup::write(false, 1));
     const std::string good = read_file(only_file(dir));
+    const std::string unchecked = good.substr(0, good.size() - 8);
 
-    std::string longer_signature = good;
+    std::string longer_signature = unchecked;
     const std::uint64_t other = backup::signature() + 4;
     longer_signature.replace(0, 8, reinterpret_cast<const char*>(&other), 8);
+    longer_signature += "abcd";
 
     struct Case {
         const char* what;
         std::string content;  // none: no file at all
         bool exists;
-        const char* thrown;
+        const char* thrown;  // followed by the file's name
     };
     const Case cases[] = {
         {"missing file", "", false, "failed to open backup file"},
         {"empty file", "", true, "incomplete backup file"},
         {"short signature", good.substr(0, 5), true, "incomplete backup file"},
-        {"truncated by one byte", good.substr(0, good.size() - 1), true, "incomplete backup file"},
+        {"truncated in the blocks", unchecked.substr(0, unchecked.size() - 1), true, "incomplete backup file"},
+        {"truncated in the checksum", good.substr(0, good.size() - 1), true, "incomplete backup file"},
         {"one byte too many", good + "x", true, "incorrect backup signature"},
-        {"written with other blocks", longer_signature + "abcd", true, "incorrect backup signature"},
+        {"written with other blocks", longer_signature + checksum_of(longer_signature), true,
+         "incorrect backup signature"},
+        {"checksum of other blocks", unchecked + checksum_of(unchecked + "x"), true, "damaged backup file"},
+        {"a record that is no checksum", unchecked + "ZSUX" + good.substr(good.size() - 4), true,
+         "damaged backup file"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -157,9 +180,71 @@ TEST_F(Backup, BrokenFilesAreRefusedAndLeaveTheStateUntouched) {
         if (c.exists) write_file(name, c.content);
         state.fill(7);
         const State before = state;
-        EXPECT_EQ(thrown_text(name.c_str()), c.thrown);
+        EXPECT_EQ(thrown_text(name.c_str()), std::string(c.thrown) + " " + name);
         EXPECT_TRUE(state == before);
     }
+}
+
+// One byte changed anywhere in a restart file, in its header, in any of its
+// blocks or in its checksum, and the file is refused by name with the state
+// untouched; the file as written restores as before.
+TEST_F(Backup, AFileWithAnyByteChangedIsRefusedByName) {
+    State state;
+    state.register_blocks();
+    state.fill(5);
+    const State saved = state;
+    ASSERT_TRUE(backup::write(false, 1));
+    const std::string file = only_file(dir);
+    const std::string good = read_file(file);
+
+    struct Place {
+        const char* what;
+        std::size_t first, size;  // bytes of the file
+        const char* thrown;
+    };
+    const Place places[] = {
+        {"signature", 0, 8, "incorrect backup signature"},
+        {"reserved", 8, 4, "damaged backup file"},
+        {"values", 12, 24, "damaged backup file"},
+        {"partners", 36, 16, "damaged backup file"},
+        {"step", 52, 8, "damaged backup file"},
+        {"checksum", 60, 8, "damaged backup file"},
+    };
+    ASSERT_EQ(good.size(), 68u);
+    for (const Place& place : places) {
+        for (std::size_t at = place.first; at < place.first + place.size; ++at) {
+            SCOPED_TRACE(std::string(place.what) + " byte " + std::to_string(at));
+            std::string damaged = good;
+            damaged[at] = static_cast<char>(damaged[at] ^ 0x10);
+            const std::string name = dir.file("damaged.backup");
+            write_file(name, damaged);
+            state.fill(7);
+            const State before = state;
+            EXPECT_EQ(thrown_text(name.c_str()), std::string(place.thrown) + " " + name);
+            EXPECT_TRUE(state == before);
+        }
+    }
+    state.fill(7);
+    std::string log = logged_text([&] { backup::read(file.c_str()); });
+    EXPECT_TRUE(state == saved);
+    EXPECT_EQ(log, "");
+}
+
+// A file written before restart files had a checksum is restored as it
+// always was, with a warning that it could not be checked.
+TEST_F(Backup, AFileWithoutAChecksumIsRestoredWithAWarning) {
+    State state;
+    state.register_blocks();
+    state.fill(5);
+    const State saved = state;
+    ASSERT_TRUE(backup::write(false, 1));
+    const std::string good = read_file(only_file(dir));
+    const std::string name = dir.file("older.backup");
+    write_file(name, good.substr(0, good.size() - 8));
+    state.fill(7);
+    const std::string log = logged_text([&] { backup::read(name.c_str()); });
+    EXPECT_TRUE(state == saved);
+    EXPECT_EQ(log, "warning: backup file " + name + " has no checksum: it is restored unchecked\n");
 }
 
 TEST_F(Backup, AFileFromARunWithAnotherBlockCountIsRefused) {
@@ -171,7 +256,7 @@ TEST_F(Backup, AFileFromARunWithAnotherBlockCountIsRefused) {
     backup::init(prefix().c_str());
     State reader(5);  // one more reaction partner
     reader.register_blocks();
-    EXPECT_EQ(thrown_text(name.c_str()), std::string("incorrect backup signature"));
+    EXPECT_EQ(thrown_text(name.c_str()), "incorrect backup signature " + name);
 }
 
 TEST_F(Backup, RegistrationClosesAndInitStartsAfresh) {
@@ -202,7 +287,7 @@ TEST_F(Backup, ASecondInitForgetsTheBlocksOfTheFirst) {
     second.register_blocks();
     second.fill(2);
     ASSERT_TRUE(backup::write(false, 1));
-    EXPECT_EQ(read_file(only_file(dir)).size(), 8 + 52u);
+    EXPECT_EQ(read_file(only_file(dir)).size(), 8 + 52u + 8);  // signature, blocks, checksum
     const State saved = second;
     second.fill(3);
     backup::read(only_file(dir).c_str());

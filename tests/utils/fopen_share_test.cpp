@@ -115,6 +115,20 @@ TEST(FopenShare, TruncatingModesEmptyTheFileAfterLocking) {
     EXPECT_EQ(read_file(name), "new");
 }
 
+TEST(FopenShare, DevicesAreOpenedForWritingUnlocked) {
+    // A device has no length to cut and no content to guard: "w" opens it
+    // for writing, as fopen does, and two writers at once do not conflict.
+    for (const char* mode : {"w", "wb", "a"}) {
+        SCOPED_TRACE(mode);
+        FilePtr file = fopen_share("/dev/null", mode, false, false);
+        FilePtr second = fopen_share("/dev/null", mode, false, false);
+        ASSERT_NE(file, nullptr);
+        ASSERT_NE(second, nullptr);
+        EXPECT_GE(std::fputs("discarded", file.get()), 0);
+        EXPECT_EQ(std::fflush(file.get()), 0);
+    }
+}
+
 TEST(FopenShare, FileLockedByAnotherProgramIsRefusedAndUntouched) {
     for (const char* mode : {"w", "w+", "wb+", "a+"}) {
         SCOPED_TRACE(mode);

@@ -159,7 +159,7 @@ TEST(EntryDeathTest, WorkingFolderAndConfigurationFollowTheOptions) {
         {"-c without its file", {"-c"}, "zelmar: argument required for -c option.\n", "{T}", "Zelmar"},
         {"-d without its folder", {"-c", "cfg/a.cfg", "-d"}, "zelmar: argument required for -d option.\n", "{T}/cfg",
          "{T}/cfg/a.cfg"},
-        {"a name without its extension", {"-c", "cfg/a"}, "error: bad filename \"cfg/a\"", "{T}/cfg", "{T}/cfg/a"},
+        {"a name without its extension", {"-c", "cfg/a"}, "error: bad filename \"cfg/a\"\n", "{T}/cfg", "{T}/cfg/a"},
         {"unknown options are reported and skipped", {"-x", "--bogus", "-c", "cfg/a.cfg"},
          "zelmar: unknown option -x.\nzelmar: unknown option --bogus.\n", "{T}/cfg", "{T}/cfg/a.cfg"},
     };
@@ -190,7 +190,9 @@ TEST(EntryDeathTest, DefaultLogIsZelmarLogInTheFinalFolder) {
     EXPECT_FALSE(fs::exists(dir.path() / "Zelmar.log"));
 }
 
-TEST(EntryDeathTest, UnusablePathsEndTheRunWithTheDirectoryChangeStatus) {
+// A folder that cannot be entered is a failed start: its messages, each on
+// its own line, and status 1, before anything is logged or prepared.
+TEST(EntryDeathTest, UnusablePathsEndTheRunAsAFailedStart) {
     struct Case {
         const char* name;
         std::vector<std::string> args;
@@ -198,10 +200,10 @@ TEST(EntryDeathTest, UnusablePathsEndTheRunWithTheDirectoryChangeStatus) {
     };
     const Case cases[] = {
         {"configuration in a missing folder", {"-c", "missing/x.cfg"},
-         "error: bad filename \"missing/x.cfg\"error: Failed to chdir to \"{T}/missing\" (-1)"},
+         "error: bad filename \"missing/x.cfg\"\nerror: Failed to chdir to \"{T}/missing\" (-1)\n"},
         {"missing working folder", {"-d", "nowhere"},
-         "error: bad filename \"nowhere\"error: Failed to chdir to \"{T}/nowhere\" (-1)"},
-        {"working folder that is a file", {"-d", "file"}, "error: Failed to chdir to \"{T}/file\" (-1)"},
+         "error: bad filename \"nowhere\"\nerror: Failed to chdir to \"{T}/nowhere\" (-1)\n"},
+        {"working folder that is a file", {"-d", "file"}, "error: Failed to chdir to \"{T}/file\" (-1)\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -210,7 +212,7 @@ TEST(EntryDeathTest, UnusablePathsEndTheRunWithTheDirectoryChangeStatus) {
         const std::string root = fs::canonical(dir.path()).string();
         std::vector<std::string> args = {"-s", "-l", dir.file("run")};
         args.insert(args.end(), c.args.begin(), c.args.end());
-        expect_run(dir.path(), args, fake_engine::factory(Behaviour::succeed, dir.file("report")), 255,
+        expect_run(dir.path(), args, fake_engine::factory(Behaviour::succeed, dir.file("report")), 1,
                    with_root(c.console, root));
         EXPECT_FALSE(fs::exists(dir.file("report")));
         EXPECT_FALSE(fs::exists(dir.file("run.log")));
@@ -225,8 +227,9 @@ TEST(EntryDeathTest, LogThatCannotStartEndsWithStatusOneBeforeTheEngine) {
     EXPECT_FALSE(fs::exists(dir.file("report")));
 }
 
-// Failures before logging starts: each is written to standard error without
-// a line end, its code is the exit status, and nothing is logged or prepared.
+// Failures before logging starts: each is written to standard error on a
+// line of its own, its code is the exit status, and nothing is logged or
+// prepared.
 TEST(EntryDeathTest, FailuresBeforeLoggingEndWithTheirCodes) {
     struct Case {
         const char* name;
@@ -239,13 +242,13 @@ TEST(EntryDeathTest, FailuresBeforeLoggingEndWithTheirCodes) {
     const Case cases[] = {
         {"exit function not registered", false,
          [] { zelmar_detail::set_exit_registration([](void (*)()) { return 7; }); }, {}, 7,
-         "error: Failed to register exit function (7)"},
+         "error: Failed to register exit function (7)\n"},
         {"MPI does not start", true, [] { par_detail::set_failures({.init = 5}); }, {"-m"}, 5,
-         "error: Failed to init MPICH (5)"},
+         "error: Failed to init MPICH (5)\n"},
         {"rank unknown", true, [] { par_detail::set_failures({.rank = 6}); }, {"-m"}, 6,
-         "error: Failed to get process rank (6)"},
+         "error: Failed to get process rank (6)\n"},
         {"size of the job unknown", true, [] { par_detail::set_failures({.size = 8}); }, {"-m"}, 8,
-         "error: Failed to get communictor group size (8)"},
+         "error: Failed to get communictor group size (8)\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -280,7 +283,7 @@ TEST(Entry, ChdirDriveReportsTheFailingCall) {
     EXPECT_EQ(zelmar::chdir_drive(""), 0);
     testing::internal::CaptureStderr();
     EXPECT_EQ(zelmar::chdir_drive("/no/such/folder"), -1);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "error: Failed to chdir to \"/no/such/folder\" (-1)");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "error: Failed to chdir to \"/no/such/folder\" (-1)\n");
     TempDir dir;
     EXPECT_EQ(zelmar::chdir_drive(dir.path().string()), 0);
     EXPECT_EQ(fs::current_path(), fs::canonical(dir.path()));

@@ -33,14 +33,14 @@ AxesStart start_axes(PDcalc& engine, PROT_CLASS& species) {
 
 namespace {
 
-void save_axes(const PDcalc& engine, const PROT_CLASS& species, const std::optional<std::string>& file) {
+void save_axes(const PDcalc& engine, const std::string& text, const std::optional<std::string>& file) {
     FilePtr out;
     if (processorID == 0 && file) out = fopen_share(*file, "w+", engine.no_overwrite, true);
     if (!out) {
         LOG_WARNING("could not write rotation matrix to %s", file ? file->c_str() : "(null)");
         return;
     }
-    if (!write_text(out.get(), axes_file::text(species.rot, species.ell_a, species.ell_b, species.mass_center))) {
+    if (!write_text(out.get(), text)) {
         out.reset();
         std::remove(file->c_str());
         LOG_WARNING("could not write rotation matrix to %s", file->c_str());
@@ -64,13 +64,19 @@ bool settle_axes(PDcalc& engine, PROT_CLASS& species, const AxesStart& start) {
     LOG_MESSAGE("Calculating ellipsoid ...");
     const principal_axes::AxisSearch found = principal_axes::search_axes(species.atoms, species.mass);
     if (!found.found) return false;
+    const std::string text = axes_file::text(found.rot, found.ell_a, found.ell_b, species.mass_center);
+    // With a cache the axes are taken as later runs will read them back from
+    // it (seven significant digits), so that a run that computes them and a
+    // run that reads them go on alike.
+    const axes_file::Content cached = axes_file::parse(text);
+    const bool from_cache = start.file.has_value();
     for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 3; ++j) species.rot[i][j] = found.rot[i][j];
-    species.ell_a = found.ell_a;
-    species.ell_b = found.ell_b;
+        for (int j = 0; j < 3; ++j) species.rot[i][j] = from_cache ? cached.rot[i][j] : found.rot[i][j];
+    species.ell_a = from_cache ? cached.ell_a : found.ell_a;
+    species.ell_b = from_cache ? cached.ell_b : found.ell_b;
     LOG_MESSAGE("Ix=%e Iy=%e Iz=%e (min=%e; max=%e)", found.Ix, found.Iy, found.Iz, found.least, found.most);
     LOG_MESSAGE("Ellipsoid: a=%e b=%e", species.ell_a, species.ell_b);
-    save_axes(engine, species, start.file);
+    save_axes(engine, text, start.file);
     return true;
 }
 

@@ -25,8 +25,10 @@ AxesStart start_axes(PDcalc& engine, PROT_CLASS& species);
 // After the structure is read: with a usable file, its semi-axes (an error
 // "%s is incorrect" and the exception "incorrect ellipsoid" when they are
 // missing); else the axis search, which sets `rot`, `ell_a`, `ell_b` and
-// writes the file (rank 0). True when the search changed the axes, so the
-// structure must be read again in the new frame.
+// writes the file (rank 0). With a file named, the axes found are used as the
+// file gives them back, so a rerun that reads them repeats this run exactly.
+// True when the search changed the axes, so the structure must be read again
+// in the new frame.
 bool settle_axes(PDcalc& engine, PROT_CLASS& species, const AxesStart& start);
 
 // `rot_inv`, `ell_p`, `r_equiv` and the four friction coefficients. An

@@ -1,5 +1,6 @@
 // The covering spheres of a species: read from its spheres file, or
 // generated from its permittivity grid and atoms and written to that file.
+#include <algorithm>
 #include <cstdio>
 
 #include "dynamics/PDcalc.h"
@@ -36,6 +37,14 @@ bool PDcalc::read_spheres(PROT_CLASS& species) {
         LOG_WARNING("no spheres read");
         return false;
     }
+    // Nor is one with a sphere that no generator makes ("nan", "inf", a
+    // radius of 0 or less): the collision tests would go wrong with it.
+    if (!std::all_of(species.spheres.begin(), species.spheres.end(), covering_spheres::usable)) {
+        LOG_WARNING("incorrect file %s", name->c_str());
+        species.spheres.clear();
+        species.spheres_n = 0;
+        return false;
+    }
     LOG_MESSAGE("%d spheres read", species.spheres_n);
     return true;
 }
@@ -61,10 +70,9 @@ void PDcalc::spheres_gen(PROT_CLASS& species) {
     const int removed = covering_spheres::fit_spheres(spheres, species.atoms, h);
     LOG_MESSAGE("%d redundant spheres removed", removed);
 
+    const std::optional<std::string> name = make_prot_filename(species, spheres_key, spheres_pattern, std::nullopt);
     FilePtr file;
-    std::optional<std::string> name;
-    if (processorID == 0) name = make_prot_filename(species, spheres_key, spheres_pattern, std::nullopt);
-    if (name) {
+    if (processorID == 0 && name) {
         file = fopen_share(*name, "w+", no_overwrite, true);
         if (file) LOG_MESSAGE("writing %s ...", name->c_str());
     }
@@ -72,10 +80,14 @@ void PDcalc::spheres_gen(PROT_CLASS& species) {
     species.spheres.clear();
     for (const SPHERE& s : spheres)
         if (s.r != 0.0) species.spheres.push_back(SPHERE{s, s.r + max_atom_r});
+    std::string text;
+    for (const SPHERE& s : species.spheres) text += covering_spheres::sphere_line(s, species);
+    // With a cache the spheres are taken as later runs will read them back
+    // from it (in the file's frame and precision), so that a run that
+    // generates them and a run that reads them go on alike.
+    if (name) species.spheres = covering_spheres::parse_spheres(text, species);
     species.spheres_n = static_cast<std::int32_t>(species.spheres.size());
     if (file) {
-        std::string text;
-        for (const SPHERE& s : species.spheres) text += covering_spheres::sphere_line(s, species);
         // A cache cut short would be trusted by later runs: remove it.
         const bool written = write_text(file.get(), text);
         file.reset();

@@ -1,5 +1,7 @@
 // The species' permittivity grid: read from its text cache, or computed and
 // written as the cache and a cube file.
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include "dynamics/PDcalc.h"
@@ -21,7 +23,10 @@ bool PDcalc::read_eps(PROT_CLASS& species) {
         return false;
     }
     auto grid = read_text_grid(file.get(), GridShape{species.pot_n, h});
-    if (!grid) {
+    // Permittivities are positive numbers; a "nan" or a 0 would spoil the
+    // potential of the whole grid.
+    const auto permittivity = [](double e) { return std::isfinite(e) && e > 0.0; };
+    if (!grid || !std::all_of(grid->begin(), grid->end(), permittivity)) {
         LOG_WARNING("incorrect file %s", name->c_str());
         species.eps.clear();
         return false;

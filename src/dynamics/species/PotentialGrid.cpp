@@ -1,6 +1,8 @@
 // The species' potential grid and its gradient: the potential read from its
 // binary cache, or solved by the relaxation and written as the cache, a
 // text table and a cube file.
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <stdexcept>
 
@@ -50,7 +52,9 @@ bool PDcalc::read_pot(PROT_CLASS& species, const std::optional<std::string>& nam
         return false;
     }
     auto grid = read_binary_grid(file.get(), GridShape{species.pot_n, h});
-    if (!grid) {
+    // A value that is not finite would reach the forces through the gradient.
+    const auto finite = [](double value) { return std::isfinite(value); };
+    if (!grid || !std::all_of(grid->begin(), grid->end(), finite)) {
         LOG_WARNING("incorrect file %s", name->c_str());
         species.pot.clear();
         return false;

@@ -11,12 +11,17 @@
 void PDcalc::init_prot(PROT_CLASS& species, Section* section) {
     read_species_keys(*this, species, section);
     const AxesStart axes = start_axes(*this, species);
-    pdb_read(species);
+    // The structure is written once, in the frame it ends in: a read before
+    // the axis search is only the search's input.
+    pdb_read(species, !axes.search);
     if (settle_axes(*this, species, axes)) {
         LOG_MESSAGE("Re-reading PDB ...");
         pdb_read(species);
         const principal_axes::BodyMoments m = principal_axes::body_moments(species.atoms);
         LOG_MESSAGE("Ix=%e\tIy=%e\tIz=%e", m.Ix, m.Iy, m.Iz);
+    } else if (axes.search) {
+        // The search found no axes: the frame stays, and so does the structure.
+        pdb_read(species);
     }
     set_friction(species, v);
     choose_grid_size(*this, species);

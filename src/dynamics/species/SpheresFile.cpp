@@ -1,5 +1,7 @@
 #include "dynamics/species/SpheresFile.h"
 
+#include <cmath>
+
 #include "dynamics/species/BodyFrame.h"
 #include "utils/Format.h"
 #include "utils/ScanNumbers.h"
@@ -19,6 +21,11 @@ std::vector<SPHERE> parse_spheres(const std::string& text, const PROT_CLASS& spe
         start = end + 1;
     }
     return spheres;
+}
+
+bool usable(const SPHERE& sphere) {
+    return std::isfinite(sphere.x) && std::isfinite(sphere.y) && std::isfinite(sphere.z) && std::isfinite(sphere.r) &&
+           sphere.r > 0.0;
 }
 
 std::string sphere_line(const SPHERE& sphere, const PROT_CLASS& species) {

@@ -14,6 +14,10 @@ namespace covering_spheres {
 // The spheres of the file's text, in the species' body frame (metres).
 std::vector<SPHERE> parse_spheres(const std::string& text, const PROT_CLASS& species);
 
+// Whether a sphere read from the file can be a covering sphere: a finite
+// centre and a finite, positive radius.
+bool usable(const SPHERE& sphere);
+
 // One sphere of the body frame as a line of the file.
 std::string sphere_line(const SPHERE& sphere, const PROT_CLASS& species);
 

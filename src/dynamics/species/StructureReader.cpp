@@ -67,7 +67,8 @@ enum class Pass { count, fill };
 
 class StructureReader {
 public:
-    StructureReader(PDcalc& engine, PROT_CLASS& species) : engine_(engine), species_(species) {}
+    StructureReader(PDcalc& engine, PROT_CLASS& species, bool write_structure)
+        : engine_(engine), species_(species), write_structure_(write_structure) {}
 
     void read();
 
@@ -107,6 +108,7 @@ private:
 
     PDcalc& engine_;
     PROT_CLASS& species_;
+    bool write_structure_;
     ReadSettings settings_;
     std::string pdb_name_;
     std::optional<std::string> charges_name_;
@@ -296,7 +298,7 @@ void StructureReader::finish_counting() {
     species_.residues_n = counted_.residues;
     report_skipped();
 
-    if (processorID == 0 && out_name_) {
+    if (processorID == 0 && out_name_ && write_structure_) {
         out_ = fopen_share(*out_name_, "w+", engine_.no_overwrite, true);
         if (out_) LOG_MESSAGE("writing %s ...", out_name_->c_str());
     }
@@ -359,10 +361,10 @@ void StructureReader::finish_filling() {
 
 }  // namespace
 
-void PDcalc::pdb_read(PROT_CLASS& species) {
+void PDcalc::pdb_read(PROT_CLASS& species, bool write_structure) {
     species.atoms.clear();
     species.charges.clear();
     species.residues.clear();
     species.pdb_lines.clear();
-    StructureReader(*this, species).read();
+    StructureReader(*this, species, write_structure).read();
 }

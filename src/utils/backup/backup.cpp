@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "utils/Format.h"
+#include "utils/backup/Checksum.h"
 #include "utils/Log.h"
 #include "utils/fopen_s.h"
 #include "utils/platform/FileReplace.h"
@@ -76,15 +77,22 @@ std::string backup::file_name(long step) {
                   platform::process_id(), step);
 }
 
-// Writes signature and blocks to `name` and forces them to disk. Failing
-// calls leave their reason in errno (0 when they give none).
+// Writes signature, blocks and checksum to `name` and forces them to disk.
+// Failing calls leave their reason in errno (0 when they give none).
 bool backup::write_file(const std::string& name) {
     errno = 0;
     FilePtr file = fopen_share(name, "wb+", false, true);
     if (file == nullptr) return false;
+    restart_checksum::Sum sum;
     if (!write_bytes(&add_position, sizeof add_position, file.get())) return false;
-    for (const backup_record& block : buf_table)
-        if (block.size > 0 && !write_bytes(block.address, block.size, file.get())) return false;
+    sum.add(&add_position, sizeof add_position);
+    for (const backup_record& block : buf_table) {
+        if (block.size == 0) continue;
+        if (!write_bytes(block.address, block.size, file.get())) return false;
+        sum.add(block.address, block.size);
+    }
+    const restart_checksum::Record record = restart_checksum::record(sum.value());
+    if (!write_bytes(record.data(), record.size(), file.get())) return false;
     if (std::fflush(file.get()) != 0) return false;
     if (!platform::sync_descriptor(::fileno(file.get()))) return false;
     return close_checked(std::move(file));
@@ -144,23 +152,45 @@ bool backup::write(bool remember, long step) {
     return true;
 }
 
+namespace {
+
+// A failure of a read, naming the file.
+std::string refusal(const char* text, const std::string& name) { return std::string(text) + " " + name; }
+
+}  // namespace
+
 void backup::read(const char* name) {
-    if (name == nullptr) throw "failed to open backup file";
+    const std::string file_name = name != nullptr ? name : "";
+    if (name == nullptr) throw refusal("failed to open backup file", file_name);
     FilePtr file = fopen_share(name, "rb", false, false);
-    if (file == nullptr) throw "failed to open backup file";
+    if (file == nullptr) throw refusal("failed to open backup file", file_name);
 
     std::uint64_t stored_signature = 0;
     if (std::fread(&stored_signature, sizeof stored_signature, 1, file.get()) != 1) {
-        if (std::ferror(file.get())) throw "failed to open backup file";
-        throw "incomplete backup file";
+        if (std::ferror(file.get())) throw refusal("failed to open backup file", file_name);
+        throw refusal("incomplete backup file", file_name);
     }
-    if (stored_signature != add_position) throw "incorrect backup signature";
+    if (stored_signature != add_position) throw refusal("incorrect backup signature", file_name);
 
-    // The whole image is read and checked first; the blocks are overwritten
-    // only once it is known to be complete.
+    // The whole image and its checksum are read and checked first; the
+    // blocks are overwritten only once the file is known to be sound.
     std::vector<unsigned char> image(add_position);
-    if (std::fread(image.data(), 1, image.size(), file.get()) != image.size()) throw "incomplete backup file";
-    if (std::fgetc(file.get()) != EOF) throw "incorrect backup signature";  // longer than its signature says
+    if (std::fread(image.data(), 1, image.size(), file.get()) != image.size())
+        throw refusal("incomplete backup file", file_name);
+    restart_checksum::Record record{};
+    const std::size_t trailer = std::fread(record.data(), 1, record.size(), file.get());
+    if (std::ferror(file.get())) throw refusal("failed to open backup file", file_name);
+    if (trailer == 0) {
+        LOG_WARNING("backup file %s has no checksum: it is restored unchecked", file_name.c_str());
+    } else {
+        // Shorter or longer than its signature and a checksum say.
+        if (trailer != record.size()) throw refusal("incomplete backup file", file_name);
+        if (std::fgetc(file.get()) != EOF) throw refusal("incorrect backup signature", file_name);
+        restart_checksum::Sum sum;
+        sum.add(&stored_signature, sizeof stored_signature);
+        sum.add(image.data(), image.size());
+        if (restart_checksum::stored_sum(record) != sum.value()) throw refusal("damaged backup file", file_name);
+    }
 
     const unsigned char* source = image.data();
     for (const backup_record& block : buf_table) {

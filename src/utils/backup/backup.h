@@ -5,12 +5,14 @@
 // Every owner of simulation state registers its raw blocks (address and byte
 // count) while the engine is set up; a restart file is an 8-byte signature
 // (the sum of the registered sizes, in the machine's byte order) followed by
-// the bytes of every block in registration order. A file can therefore be
-// restored only by a run that registers the same blocks in the same order.
+// the bytes of every block in registration order, and then by a checksum of
+// all of that (Checksum.h). A file can therefore be restored only by a run
+// that registers the same blocks in the same order.
 //
-// Failures of `read` and of `add` are thrown as character strings
-// ("failed to open backup file", "incomplete backup file",
-// "incorrect backup signature", "backup::add call out of order").
+// `add` throws "backup::add call out of order" as a character string; `read`
+// throws its failures as strings that name the file: "failed to open backup
+// file <name>", "incomplete backup file <name>", "incorrect backup signature
+// <name>" and "damaged backup file <name>" (the checksum does not match).
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
@@ -52,8 +54,10 @@ public:
     static bool write(bool remember, long step);
 
     // Restores every registered block from the file `name`, which then becomes
-    // the previous file. The whole file is checked before any block is
-    // touched, so a failed read leaves the state as it was.
+    // the previous file. The whole file, its checksum included, is checked
+    // before any block is touched, so a failed read leaves the state as it
+    // was. A file without a checksum (from before it was written) is restored
+    // unchecked, with a warning.
     static void read(const char* name);
 
     // The sum of the registered sizes: the signature of the files written now.

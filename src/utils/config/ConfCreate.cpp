@@ -46,6 +46,8 @@ std::unique_ptr<Config> ConfCreate(const char* name, const SConfigParams* params
     return nullptr;
 }
 
+int ConfErrorCount() { return Parser::error_count(); }
+
 void ConfSetTrace(int trace_mode, TraceFunction handler) {
     if (handler != nullptr) Io::SetTraceHandler(handler);
     Parser::set_mode(trace_mode);

@@ -35,6 +35,10 @@ struct SConfigParams {
 // file and line).
 std::unique_ptr<Config> ConfCreate(const char* name, const SConfigParams* params);
 
+// The number of errors the last read of ConfCreate counted, in the file and
+// its imports: 0 when it found none or could not open the file.
+int ConfErrorCount();
+
 // Sets the root folder, the default extension (".cfg" when null), the trace
 // mode and, when not null, the trace handler.
 void ConfSet(const char* folder, const char* extension, int trace_mode, TraceFunction handler);

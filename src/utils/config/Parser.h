@@ -17,6 +17,9 @@
 class RealSection;
 class RootSection;
 
+// The trace mode from which every lookup of a getter is traced.
+inline constexpr int lookup_trace_mode = 3;
+
 class Parser {
 public:
     // Token codes; single-byte tokens ('$', ',', '=', '[', ']', '{', '}')
@@ -79,6 +82,8 @@ public:
     // Traces the counts (always with errors, otherwise when the mode is above
     // 0) and returns the error count; `warnings` receives the warning count.
     static int statistics(int* warnings);
+    // The errors counted by the last read, without a trace.
+    static int error_count() { return no_of_errors; }
     // The files the last read opened or tried to open, the top file first.
     static const std::vector<std::string>& get_import_table();
     // Puts the files of the last read in front of `root`'s own file list.
@@ -86,7 +91,8 @@ public:
 
     // ---- file-wide settings
     // Verbosity: 0 errors only; 1 also warnings, counts and refusals; 2 also
-    // files that cannot be opened.
+    // files that cannot be opened; 3 (lookup_trace_mode) also every path a
+    // getter looks up, at debug level as "lookup '<path from the file's top>'".
     static void set_mode(int mode);
     static int get_mode();
     static void set_root_dir(const std::string& folder);
@@ -145,6 +151,10 @@ private:
     bool array_variable(RealSection* node);
     void skip_variable_rest();
     std::optional<double> variable_number(const std::string& text);
+    // Warns (whatever the mode) that `node` took the number `number` and
+    // left the text `ignored` that followed it.
+    void ignored_after_number(const RealSection* node, std::string_view number, std::string_view ignored);
+    void variable_tail(const RealSection* node, std::string_view text);
 
     std::string file_name() const;
 
@@ -155,6 +165,7 @@ private:
     int prev_token_ = '}';
     double number_value_ = 0.0;
     std::string token_text_;
+    std::string number_tail_;  // letters and digits right after the last number read
     std::string pending_comment_;
     int line_ = 1;
     bool name_on_line_ = false;

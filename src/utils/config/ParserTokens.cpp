@@ -191,6 +191,7 @@ int Parser::read_number(int first) {
     bool exponent_sign = false;
     const char* failure = nullptr;
     std::string pair;  // for the messages that quote two signs
+    number_tail_.clear();
 
     // `first` has been taken from the input already; every later byte is
     // taken when it belongs to the number or is dropped as the offending one.
@@ -224,7 +225,16 @@ int Parser::read_number(int first) {
             if (exponent) failure = "double 'E', 'e', 'd' or 'D'";
             else exponent = true;
         } else {
-            break;  // the byte that ends the number stays in the input
+            // The byte that ends the number stays in the input. A name that
+            // follows at once ("2O", "20ps") is no part of the number.
+            if (c != no_byte && Symbols::is_letter(static_cast<unsigned char>(c))) {
+                for (std::size_t at = pos_; at < input_.size(); ++at) {
+                    const auto byte = static_cast<unsigned char>(input_[at]);
+                    if (byte == '\0' || !Symbols::is_letter_or_digit(byte)) break;
+                    number_tail_.push_back(static_cast<char>(byte));
+                }
+            }
+            break;
         }
         if (!taken) take();
         if (failure != nullptr) break;

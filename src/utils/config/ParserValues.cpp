@@ -1,4 +1,7 @@
 // The values after '=': strings, links, numbers, arrays and $VAR{...}.
+#include <algorithm>
+#include <climits>
+
 #include "utils/Trace.h"
 #include "utils/config/NumberText.h"
 #include "utils/config/Parser.h"
@@ -32,6 +35,7 @@ bool Parser::assign(RealSection* node) {
             node->kind_ = SectionKind::numeric;
             node->values_.push_back(number_value_);
             node->value_text_ = token_text_;
+            if (!number_tail_.empty()) ignored_after_number(node, token_text_, number_tail_);
             return true;
         case '[':
             node->kind_ = SectionKind::numeric;
@@ -111,6 +115,40 @@ std::optional<double> Parser::variable_number(const std::string& text) {
     return number.value;
 }
 
+namespace {
+
+// The node's path from its file's root ("Calculation.TimeStep").
+std::string dotted_path(const RealSection* node) {
+    std::string path;
+    for (; node != nullptr && node->parent() != nullptr; node = node->parent())
+        path = path.empty() ? node->name() : node->name() + "." + path;
+    return path;
+}
+
+}  // namespace
+
+// A variable's text that goes on after its number: the rest is reported
+// unless it is only white space.
+void Parser::variable_tail(const RealSection* node, std::string_view text) {
+    const std::size_t length = read_decimal(text).length;
+    const std::string_view rest = text.substr(std::min(length, text.size()));
+    if (rest.find_first_not_of(" \t\r\n") == std::string_view::npos) return;
+    ignored_after_number(node, text.substr(0, length), rest);
+}
+
+// The value keeps the number, as it always has (files may rely on it); what
+// followed is reported, since a unit or a mistyped digit ("2O") changes
+// nothing the run does.
+void Parser::ignored_after_number(const RealSection* node, std::string_view number, std::string_view ignored) {
+    if (stopped_) return;
+    if (no_of_warnings < INT_MAX) ++no_of_warnings;
+    const std::string key = dotted_path(node);
+    const std::string taken(number);
+    const std::string rest(ignored);
+    trace(Msgtype::warning, "%s(%d), warning: %s is read as %s: the text \"%s\" after the number is ignored",
+          file_name().c_str(), line_, key.c_str(), taken.c_str(), rest.c_str());
+}
+
 bool Parser::assign_variable(RealSection* node) {
     std::string name;
     if (!read_variable_name(name)) return false;
@@ -119,6 +157,7 @@ bool Parser::assign_variable(RealSection* node) {
         if (const std::optional<double> number = variable_number(*text)) {
             node->kind_ = SectionKind::numeric;
             node->values_.push_back(*number);
+            variable_tail(node, *text);
         } else {
             node->kind_ = SectionKind::string;
         }
@@ -143,6 +182,7 @@ bool Parser::array_variable(RealSection* node) {
     if (const std::optional<std::string> text = get_var_str(name)) {
         if (const std::optional<double> number = variable_number(*text)) {
             node->values_.push_back(*number);
+            variable_tail(node, *text);
         } else {
             error("environment variable used in array definition cannot be evaluated as number");
         }

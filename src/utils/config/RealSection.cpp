@@ -40,6 +40,19 @@ void trace_out_of_range(const char* path, double value) {
 
 }  // namespace
 
+// With the trace mode at `lookup_trace_mode` every getter's path is traced,
+// from the top of the node's file, so that a run can list the keys it asks
+// for (found or not).
+void RealSection::trace_lookup(const char* path) const {
+    if (Parser::get_mode() < lookup_trace_mode) return;
+    const std::string_view key = Symbols::clear_blanks(as_view(path));
+    if (key.empty()) return;
+    std::string full(key);
+    for (const RealSection* node = this; node->parent_ != nullptr; node = node->parent_)
+        full = node->name_ + "." + full;
+    trace(Msgtype::debug, "lookup '%s'", full.c_str());
+}
+
 RealSection::RealSection(std::string name, bool read_only)
     : name_(std::move(name)), width_(static_cast<int>(name_.size())), read_only_(read_only) {}
 
@@ -127,6 +140,7 @@ const RealSection* RealSection::resolve(const char* path) const {
 // ---------------------------------------------------------------- getters
 
 const char* RealSection::GetString(const char* path) const {
+    trace_lookup(path);
     const RealSection* node = resolve(path);
     if (node == nullptr || (node->kind_ != SectionKind::string && node->kind_ != SectionKind::numeric)) return nullptr;
     return node->value_text_.c_str();
@@ -146,12 +160,14 @@ bool RealSection::GetDouble_worker(double& value, const char* path) const {
 }
 
 bool RealSection::GetDouble(double& value, const char* path) const {
+    trace_lookup(path);
     if (GetDouble_worker(value, path)) return true;
     trace(Msgtype::warning, "section '%s': default value %s", shown(path), format_e(value).c_str());
     return false;
 }
 
 bool RealSection::GetInt(int& value, const char* path) const {
+    trace_lookup(path);
     double number = 0.0;
     if (GetDouble_worker(number, path)) {
         if (fits_truncated<int>(number)) {
@@ -165,6 +181,7 @@ bool RealSection::GetInt(int& value, const char* path) const {
 }
 
 bool RealSection::GetLong(long& value, const char* path) const {
+    trace_lookup(path);
     double number = 0.0;
     if (GetDouble_worker(number, path)) {
         if (!fits_truncated<long>(number)) {
@@ -182,6 +199,7 @@ bool RealSection::GetLong(long& value, const char* path) const {
 }
 
 bool RealSection::GetBool(bool& value, const char* path) const {
+    trace_lookup(path);
     double number = 0.0;
     if (GetDouble_worker(number, path)) {
         value = number != 0.0;
@@ -192,6 +210,7 @@ bool RealSection::GetBool(bool& value, const char* path) const {
 }
 
 int RealSection::GetDoubles(double* out, int max, const char* path) const {
+    trace_lookup(path);
     const RealSection* node = resolve(path);
     if (node == nullptr || node->kind_ != SectionKind::numeric) return 0;
     const int count = static_cast<int>(node->values_.size());
@@ -202,6 +221,7 @@ int RealSection::GetDoubles(double* out, int max, const char* path) const {
 }
 
 int RealSection::GetInts(int* out, int max, const char* path) const {
+    trace_lookup(path);
     if (max < 1 || out == nullptr) return 0;
     const RealSection* node = resolve(path);
     if (node == nullptr || node->kind_ != SectionKind::numeric) return 0;
@@ -217,17 +237,20 @@ int RealSection::GetInts(int* out, int max, const char* path) const {
 }
 
 int RealSection::GetType(const char* path) const {
+    trace_lookup(path);
     const RealSection* node = resolve(path);
     return node != nullptr ? node->kind_ : SectionKind::plain;
 }
 
 const char* RealSection::GetComment(const char* path, bool line) const {
+    trace_lookup(path);
     const RealSection* node = ExtractSection(path);
     if (node == nullptr) return nullptr;
     return line ? node->line_comment_.c_str() : node->comment_.c_str();
 }
 
 const char* RealSection::GetName(const char* path, int index) const {
+    trace_lookup(path);
     const RealSection* node = ExtractSection(path);
     if (node == nullptr) return nullptr;
     if (index < 0) return node->name_.c_str();
@@ -236,12 +259,14 @@ const char* RealSection::GetName(const char* path, int index) const {
 }
 
 Section* RealSection::GetSection(const char* path, int index) {
+    trace_lookup(path);
     RealSection* node = ExtractSection(path);
     if (node == nullptr || index < 0) return node;
     return const_cast<RealSection*>(node->child(index));
 }
 
 int RealSection::GetSecNum(const char* path) const {
+    trace_lookup(path);
     const RealSection* node = ExtractSection(path);
     return node != nullptr ? node->child_count() : -1;
 }

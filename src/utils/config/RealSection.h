@@ -106,6 +106,8 @@ protected:
     // The first number of a numeric node; false when missing, empty or not
     // numeric (which is reported).
     bool GetDouble_worker(double& value, const char* path) const;
+    // Traces `path` from the top of the file when the trace mode asks for it.
+    void trace_lookup(const char* path) const;
     // True (after the refusal is traced) when this node refuses changes.
     bool refuses(const char* format, const char* what) const;
     bool set_numbers(std::vector<double> values, const char* path);

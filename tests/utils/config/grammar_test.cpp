@@ -197,3 +197,43 @@ TEST_F(Grammar, Numbers) {
 }
 
 }  // namespace
+
+// A number followed at once by letters ("2O" for 20, "20ps") keeps the
+// number, as it always has, and the text it leaves is reported whatever the
+// trace mode: file, line, key and that text.
+TEST_F(Grammar, TextRightAfterANumberIsReported) {
+    Parser::set_mode(0);
+    const std::map<char, std::string> common = {{'C', "Common"}};
+    struct Case {
+        const char* text;
+        const char* key;
+        double value;
+        std::vector<std::string> diagnostics;
+    };
+    const Case cases[] = {
+        {"Calculation {\n  TimeStep = 2O  # ps\n}\n", "Calculation.TimeStep", 2,
+         {"t.cfg(2), warning: Calculation.TimeStep is read as 2: the text \"O\" after the number is ignored"}},
+        {"x = 20ps\n", "x", 20, {"t.cfg(1), warning: x is read as 20: the text \"ps\" after the number is ignored"}},
+        {"x = 1.5e3km\n", "x", 1500,
+         {"t.cfg(1), warning: x is read as 1.5e3: the text \"km\" after the number is ignored"}},
+        {"x = 2 O\n", "x", 2, {}},  // a name of its own
+        {"x = 2\n", "x", 2, {}},
+        {"VAR { Common { t = \"7days\" } }\nx = $VAR{t}\n", "x", 7,
+         {"t.cfg(2), warning: x is read as 7: the text \"days\" after the number is ignored"}},
+        {"VAR { Common { t = \"7 \" } }\nx = $VAR{t}\n", "x", 7, {}},  // only white space after it
+        {"VAR { Common { t = \"3.5m\" } }\nx = [1, $VAR{t}]\n", "x", 1,
+         {"t.cfg(2), warning: x is read as 3.5: the text \"m\" after the number is ignored"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        const auto config = read_text(c.text, "C", common);
+        ASSERT_NE(config, nullptr);
+        std::vector<std::string> warnings;
+        for (const std::string& line : diagnostics())
+            if (line.rfind("$VAR", 0) != 0) warnings.push_back(line);
+        EXPECT_EQ(warnings, c.diagnostics);
+        double value = -1;
+        EXPECT_TRUE(config->GetDouble(value, c.key));
+        EXPECT_EQ(value, c.value);
+    }
+}
