@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <map>
+#include <ostream>
 #include <string>
 
 #include "surface/support/PdbSpheres.h"
@@ -26,6 +27,9 @@ struct Structure {
     std::string path;        // a sphere file (.xyz) or a structure file (.pdb)
     double hydrogens = 0;    // their radius; 0 leaves them out
 };
+
+// Shown by name in test names and reports.
+void PrintTo(const Structure& s, std::ostream* out) { *out << s.name; }
 
 std::string fixture(const std::string& name) { return std::string(ZELMAR_FIXTURES) + "/" + name; }
 
@@ -85,7 +89,7 @@ TEST_P(StructureSweep, EveryRunEndsNormallyWithEveryVertexOnTheSurface) {
     for (const auto& [cause, count] : causes) std::printf("  %d x %s\n", count, cause.c_str());
 }
 
-INSTANTIATE_TEST_SUITE_P(RealStructures, StructureSweep, testing::ValuesIn(kStructures),
+INSTANTIATE_TEST_SUITE_P(Proteins, StructureSweep, testing::ValuesIn(kStructures),
                          [](const testing::TestParamInfo<Structure>& info) {
                              std::string name;
                              for (const char c : info.param.name) name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
