@@ -1,4 +1,4 @@
 # One time step of the whole scene against the number of instances, and the
-# pair pre-filter of the step alone.
+# search for each instance's neighbours alone.
 zelmar_add_bench(engine_step_bench engine_step_bench.cpp LIBS zelmar_dynamics)
 target_include_directories(engine_step_bench PRIVATE ${PROJECT_SOURCE_DIR}/tests)

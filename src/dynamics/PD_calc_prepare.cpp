@@ -308,7 +308,8 @@ bool prepare_instances(PDcalc& engine, long instances) {
     if (!engine.prots.empty())
         backup::add(engine.prots.data(), static_cast<unsigned long>(engine.prots.size() * sizeof(PROT)), __FILE__,
                     __LINE__);
-    engine.pair_scan.reserve(engine.prots.size(), static_cast<std::size_t>(engine.model.species_n));
+    engine.pair_scan.reserve(engine.prots.size(), static_cast<std::size_t>(engine.model.species_n),
+                             engine.model.compartments.size());
     return true;
 }
 

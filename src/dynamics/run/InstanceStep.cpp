@@ -12,11 +12,32 @@ namespace {
 
 constexpr double boltzmann = 1.380662e-23;  // J/K
 
+// Lays the cells of every compartment that holds a species, wide enough for
+// each pick the step makes for an instance of those species: the widest
+// range of a pair record (drift, dock points, contacts) and the widest
+// collision radius.
+void lay_neighbour_cells(const PROFILE& model, PairScan& scan, std::int32_t instances) {
+    const auto species_n = static_cast<std::size_t>(model.species_n);
+    for (std::size_t k = 0; k < model.compartments.size(); ++k) {
+        double widest = -1.0;
+        for (std::size_t a = 0; a < species_n; ++a) {
+            if (model.species[a].compartment != static_cast<std::int32_t>(k)) continue;
+            for (std::size_t s = 0; s < species_n; ++s) {
+                const CLASS_PAIR& pair = model.pairs[(s + 1) * species_n + a];
+                widest = std::max({widest, pair.cutoff2, pair.dock2, pair.contact2, pair.outer2});
+            }
+        }
+        if (widest >= 0.0) scan.lay_cells(k, &model.compartments[k], widest, instances);
+    }
+}
+
 }  // namespace
 
 void PDcalc::step_instances() {
-    pair_scan.reserve(static_cast<std::size_t>(active_n), static_cast<std::size_t>(model.species_n));
+    pair_scan.reserve(static_cast<std::size_t>(active_n), static_cast<std::size_t>(model.species_n),
+                      model.compartments.size());
     pair_scan.load(prots.data(), active_n);
+    lay_neighbour_cells(model, pair_scan, active_n);
     // The collision tests use the mirror only while the step keeps it
     // current, also when a test throws.
     struct Live {
@@ -44,10 +65,9 @@ void PDcalc::instance_step(std::int32_t i) {
     }
 
     // Every other instance stays where it is while p is tested against it,
-    // so all distances are taken in one pass, and the few instances within
-    // the widest range picked in another.
-    pair_scan.distances(p, active_n, compartment);
-    const std::size_t near_n = pair_scan.select_near(active_n, widest);
+    // so the few instances within the widest range are picked at once: from
+    // the cells around p, or by all distances in one pass and a pick.
+    const std::size_t near_n = pair_scan.pick_near(p, active_n, widest, compartment);
     pair_scan.resolve_near(p, near_n, compartment);
     // The list also serves p's collision tests while it moves.
     pair_scan.own_near(i, p, widest, near_n);

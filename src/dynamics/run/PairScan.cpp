@@ -1,11 +1,12 @@
 #include "dynamics/run/PairScan.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
 #include "utils/geometry/PeriodicDistance.h"
 
-void PairScan::reserve(std::size_t instances, std::size_t species_n) {
+void PairScan::reserve(std::size_t instances, std::size_t species_n, std::size_t compartments_n) {
     if (x.size() < instances) {
         x.resize(instances);
         y.resize(instances);
@@ -14,16 +15,34 @@ void PairScan::reserve(std::size_t instances, std::size_t species_n) {
         d2.resize(instances);
         near.resize(instances);
         drifting.resize(instances);
+        found_x.resize(instances);
+        found_y.resize(instances);
+        found_z.resize(instances);
+        found_d2.resize(instances);
+        found_index.resize(instances);
     }
     if (reach2.size() < species_n) reach2.resize(species_n);
+    if (cells.size() < compartments_n) {
+        cells.resize(compartments_n);
+        cells_over.resize(compartments_n, nullptr);
+    }
+    for (NeighbourCells& grid : cells) grid.reserve(instances);
 }
 
 void PairScan::load(const PROT* prots, std::int32_t n) {
     near_owner = -1;
+    std::fill(cells_over.begin(), cells_over.end(), nullptr);
     for (std::int32_t j = 0; j < n; ++j) {
         update(j, prots[j]);
         species[static_cast<std::size_t>(j)] = prots[j].species;
     }
+}
+
+void PairScan::lay_cells(std::size_t k, const COMPARTMENT* c, double range2, std::int32_t n) {
+    cells_over[k] = nullptr;
+    if (!use_cells) return;
+    cells[k].build(c, range2, x.data(), y.data(), z.data(), n);
+    cells_over[k] = cells[k].usable() ? c : nullptr;
 }
 
 namespace {
@@ -34,21 +53,17 @@ bool usable_period(const COMPARTMENT& c) {
     return usable(c.halfsize.x, c.size.x) && usable(c.halfsize.y, c.size.y) && usable(c.halfsize.z, c.size.z);
 }
 
-}  // namespace
-
+// out[j] = getDistance2(p, centre j, c) for `count` centres, or NaN where a
+// centre lies more than a period away (the full fold then gives it).
 // Compiled for several instruction sets: the pass is the step's only work
-// on every pair of instances. Each lane computes what the scalar code does,
-// without contraction into fused multiply-adds, so every version gives the
-// same bits.
+// on every pair of instances (or on those of the cells around one). Each
+// lane computes what the scalar code does, without contraction into fused
+// multiply-adds, so every version gives the same bits.
 #if defined(__x86_64__) && !defined(__clang__)
 __attribute__((target_clones("avx512f", "avx2", "default")))
 #endif
-void PairScan::distances(const POINT3D& p, std::int32_t n, const COMPARTMENT* c) {
-    const auto count = static_cast<std::size_t>(n);
-    const double* xs = x.data();
-    const double* ys = y.data();
-    const double* zs = z.data();
-    double* out = d2.data();
+void fold_pass(const POINT3D& p, const double* xs, const double* ys, const double* zs, std::size_t count,
+               const COMPARTMENT* c, double* out) {
     if (c == nullptr || c->type != 0) {
         const POINT3D centre = p;
         for (std::size_t j = 0; j < count; ++j) {
@@ -87,6 +102,47 @@ void PairScan::distances(const POINT3D& p, std::int32_t n, const COMPARTMENT* c)
         const double sum = dx * dx + dy * dy + dz * dz;
         out[j] = far ? unknown : sum;
     }
+}
+
+}  // namespace
+
+void PairScan::distances(const POINT3D& p, std::int32_t n, const COMPARTMENT* c) {
+    fold_pass(p, x.data(), y.data(), z.data(), static_cast<std::size_t>(n), c, d2.data());
+}
+
+std::size_t PairScan::pick_near(const POINT3D& p, std::int32_t n, double limit2, const COMPARTMENT* c) {
+    for (std::size_t g = 0; use_cells && c != nullptr && g < cells_over.size(); ++g) {
+        if (cells_over[g] != c || !(limit2 <= cells[g].reach2())) continue;
+        // The centres of the cells around p, gathered, then the pass over
+        // them alone.
+        std::size_t found = 0;
+        const bool searched = cells[g].search(p, [&](std::int32_t j, const POINT3D& q) {
+            found_x[found] = q.x;
+            found_y[found] = q.y;
+            found_z[found] = q.z;
+            found_index[found] = j;
+            ++found;
+        });
+        if (!searched) break;
+        fold_pass(p, found_x.data(), found_y.data(), found_z.data(), found, c, found_d2.data());
+        std::int32_t* picked = near.data();
+        std::size_t m = 0;
+        for (std::size_t f = 0; f < found; ++f) {
+            double d = found_d2[f];
+            if (d > limit2) continue;
+            if (std::isnan(d)) {
+                d = getDistance2(p, POINT3D{found_x[f], found_y[f], found_z[f]}, c);
+                if (d > limit2) continue;
+            }
+            const std::int32_t j = found_index[f];
+            picked[m++] = j;
+            d2[static_cast<std::size_t>(j)] = d;
+        }
+        std::sort(picked, picked + m);
+        return m;
+    }
+    distances(p, n, c);
+    return select_near(n, limit2);
 }
 
 double PairScan::exact(const POINT3D& p, std::int32_t j, const COMPARTMENT* c) const {

@@ -66,9 +66,9 @@ int PDcalc::collision3D(PROT* p) {
     if (pair_scan.live) {
         // Within the time step the other centres are mirrored. While p has
         // not moved far from where its step's near list was picked, that
-        // list holds every instance it may touch; otherwise their distances
-        // come in one pass, the same as getDistance2's, and the few within
-        // the widest outer range in another.
+        // list holds every instance it may touch; otherwise the few within
+        // the widest outer range are picked anew (from the cells around p,
+        // or by a pass over all), with getDistance2's distances.
         double widest = 0.0;
         for (std::size_t s = 0; s < species_n; ++s) widest = std::max(widest, pairs_of_p[(s + 1) * species_n].outer2);
         const std::int32_t self = p >= prots.data() && p < prots.data() + active_n
@@ -78,8 +78,7 @@ int PDcalc::collision3D(PROT* p) {
         std::size_t near_n = pair_scan.near_n;
         if (!listed) {
             pair_scan.near_owner = -1;  // the list is overwritten
-            pair_scan.distances(*p, active_n, c);
-            near_n = pair_scan.select_near(active_n, widest);
+            near_n = pair_scan.pick_near(*p, active_n, widest, c);
         }
         const std::int32_t* near = pair_scan.near.data();
         const double* d2s = pair_scan.d2.data();

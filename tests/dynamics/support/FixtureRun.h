@@ -23,6 +23,7 @@ struct RunSpecies {
     std::string name;
     std::int32_t N = 0;
     bool move = true;
+    POINT3D field{0.0, 0.0, 0.0};  // the uniform gradient of its potential grid, V/m
 };
 
 struct RunReaction {
@@ -74,7 +75,7 @@ inline void build_run(PDcalc& engine, const RunOptions& options) {
 
     add_box(engine, options.halfsize, options.box_type);
     for (const RunSpecies& s : options.species) {
-        PROT_CLASS species = make_fixture_species({.name = s.name});
+        PROT_CLASS species = make_fixture_species({.name = s.name, .field = s.field});
         species.N = s.N;
         species.move = s.move;
         add_species(engine, std::move(species));
