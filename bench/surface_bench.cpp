@@ -1,6 +1,8 @@
 // Speed of velmesh's heavy parts: building the bucket tree and searching it
 // at the density of a protein's atoms, building sphere templates, computing
-// the volume of a large mesh and writing its files, and the reduced surface.
+// the volume of a large mesh and writing its files, and the reduced surface;
+// and of whole runs of the program (a protein, eight copies of it with
+// -all_components).
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -10,6 +12,11 @@
 #include <string>
 #include <vector>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include "surface/Console.h"
+#include "surface/Run.h"
 #include "surface/RunState.h"
 #include "surface/reduced/ReducedSurface.h"
 #include "surface/ses/Areas.h"
@@ -291,5 +298,77 @@ void BM_triangulated_surface_4x1tii(benchmark::State& state) {
 BENCHMARK(BM_triangulated_surface_1hpv)->Arg(1)->Arg(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_triangulated_surface_1tii)->Arg(1)->Arg(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_triangulated_surface_4x1tii)->Arg(1)->Arg(3)->Unit(benchmark::kMillisecond);
+
+// The whole program as a user runs it, sphere file in and surface files out
+// (in a folder of its own under the system's temporary folder), its report
+// thrown away. The counter `peak_MB` is the process's largest resident size
+// so far: run one benchmark alone to read it for that one.
+void program(benchmark::State& state, const std::vector<surface_testing::TestSphere>& spheres,
+             std::vector<std::string> options) {
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("velmesh_bench_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    const std::string input = (folder / "spheres.xyz").string();
+    if (std::FILE* f = std::fopen(input.c_str(), "w")) {
+        const std::string text = surface_testing::sphere_file(spheres);
+        std::fwrite(text.data(), 1, text.size(), f);
+        std::fclose(f);
+    }
+    std::vector<std::string> args = {"-if", input, "-of", (folder / "m").string()};
+    args.insert(args.end(), options.begin(), options.end());
+    std::FILE* sink = std::fopen("/dev/null", "w");
+    for (auto _ : state) {
+        velmesh::ConsoleRedirect quiet(sink, sink);
+        if (velmesh::run_velmesh(args) != 0) state.SkipWithError("the run failed");
+    }
+    std::fclose(sink);
+    std::filesystem::remove_all(folder);
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    state.counters["peak_MB"] = static_cast<double>(usage.ru_maxrss) / 1024;
+    state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(spheres.size()));
+}
+
+// Copies of a molecule side by side along x, `gap` apart.
+std::vector<surface_testing::TestSphere> copies(const std::vector<surface_testing::TestSphere>& one, int count,
+                                                double gap) {
+    double low = one.front().x, high = low;
+    for (const auto& s : one) low = std::min(low, s.x), high = std::max(high, s.x);
+    std::vector<surface_testing::TestSphere> all;
+    for (int copy = 0; copy < count; ++copy)
+        for (auto s : one) {
+            s.x += copy * (high - low + gap);
+            all.push_back(s);
+        }
+    return all;
+}
+
+// 1tii (5469 atoms) at density 1 and probe 1.5: the outer surface alone,
+// and with -all_components (its cavities too).
+void BM_program_1tii(benchmark::State& state) {
+    static const auto spheres = fixture_spheres("1tii.xyz");
+    std::vector<std::string> options = {"-probe_radius", "1.5"};
+    if (state.range(0) != 0) options.push_back("-all_components");
+    program(state, spheres, options);
+}
+BENCHMARK(BM_program_1tii)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// The same at probe 3, where -all_components finds nothing more: what it
+// costs to make sure of that.
+void BM_program_1tii_probe3(benchmark::State& state) {
+    static const auto spheres = fixture_spheres("1tii.xyz");
+    std::vector<std::string> options = {"-probe_radius", "3"};
+    if (state.range(0) != 0) options.push_back("-all_components");
+    program(state, spheres, options);
+}
+BENCHMARK(BM_program_1tii_probe3)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// Eight copies of 1tii 12 apart (43752 atoms) with -all_components at
+// density 1 and probe 1.5: every copy and every cavity, written out.
+void BM_program_8x1tii_all_components(benchmark::State& state) {
+    static const auto spheres = copies(fixture_spheres("1tii.xyz"), 8, 12);
+    program(state, spheres, {"-probe_radius", "1.5", "-all_components"});
+}
+BENCHMARK(BM_program_8x1tii_all_components)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace

@@ -23,6 +23,15 @@ void print_err(const char* format, ...) {
     va_end(args);
 }
 
+void print_problem(const char* stage, const char* format, ...) {
+    std::fprintf(console().out, "    problem in the %s: ", stage);
+    va_list args;
+    va_start(args, format);
+    std::vfprintf(console().out, format, args);
+    va_end(args);
+    std::fputc('\n', console().out);
+}
+
 void exit_run(int status) {
     throw RunExit{status};
 }

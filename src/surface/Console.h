@@ -19,6 +19,10 @@ ConsoleStreams& console();
 
 void print_out(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void print_err(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// A problem a stage met, the reason for the restart that follows (or, with
+// restarts off, for what the surface lacks): "    problem in the <stage>: "
+// and the text, on standard output.
+void print_problem(const char* stage, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
 struct RunExit {
     int status;

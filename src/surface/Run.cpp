@@ -67,6 +67,10 @@ public:
             if (!run_.triangulation_wanted() || !triangulate_or_restart()) break;
         }
         if (run_.do_area && run_.triangulation_wanted()) report_numerical_volumes();
+        // The surface files appear together, once the run has succeeded: a
+        // run that fails leaves none of them (the unfinished ones go with
+        // the run).
+        install_surface_files(pending_files_);
         print_out("VELMESH terminated normally\n");
     }
 
@@ -203,13 +207,16 @@ private:
                 exit_run(1);
             }
             if (problems == 0) {
-                if (run_.output_given) write_surface_files(run_, run_.output_base, component, run_.no_header);
+                if (run_.output_given)
+                    if (auto files = prepare_surface_files(run_, run_.output_base, component, run_.no_header))
+                        pending_files_.push_back(std::move(*files));
                 compute_volume(run_.triangulation, component.numerical_ses_volume, component.numerical_ses_area);
             }
             run_.triangulation.release();
             if (out_of_memory_) break;
         }
         if (problems <= 0) return false;
+        pending_files_.clear();
         print_out(" %d faces with PBR problems\n", problems);
         enlarge_marked_radii(run_);
         ++run_.attempt;
@@ -235,6 +242,7 @@ private:
     SurfaceStages& stages_;
     RunState run_;
     bool out_of_memory_ = false;  // the last stage run out of memory
+    std::vector<PendingSurfaceFiles> pending_files_;  // written, not yet in place
 };
 
 }  // namespace

@@ -5,8 +5,7 @@ namespace velmesh {
 void release_per_sphere_data(RunState& run) {
     for (Atom& atom : run.atoms) {
         atom.contact_faces.clear();
-        atom.ses_areas.clear();
-        atom.sas_areas.clear();
+        atom.areas.clear();
     }
 }
 

@@ -149,7 +149,13 @@ TEST(MeshChecker, CatchesEachKindOfFault) {
          "repeats a vertex"},
         {"duplicated triangle", [](Mesh& m, MeshCheckOptions&) { m.faces.push_back(m.faces[0]); }, "in 2 triangle(s)"},
         {"vertex off its sphere", [](Mesh& m, MeshCheckOptions&) { m.vertices[2].point[1] = 1.05; },
-         "vertex 3 lies on neither"},
+         "1 vertex(es) whose probe touches no sphere (by up to 0.05 at vertex 3)"},
+        {"a probe entering another sphere",
+         [](Mesh&, MeshCheckOptions& o) { o.spheres.push_back({2.5, 0, 0, 1}); },
+         "1 vertex(es) whose probe enters a sphere (by up to 2.5 at vertex 1)"},
+        {"a vertex inside another sphere",
+         [](Mesh&, MeshCheckOptions& o) { o.spheres.push_back({0.5, 0, 0, 0.6}); },
+         "1 vertex(es) inside a sphere"},
         {"wrong sphere number", [](Mesh& m, MeshCheckOptions&) { m.vertices[4].sphere = 2; }, "names sphere 2"},
         {"normal not unit", [](Mesh& m, MeshCheckOptions&) { m.vertices[0].normal = {0.5, 0, 0}; }, "not unit"},
         {"unused vertex",
@@ -158,6 +164,12 @@ TEST(MeshChecker, CatchesEachKindOfFault) {
              m.vertices.push_back(extra);
          },
          "in no triangle"},
+        {"a triangle of no area",
+         [](Mesh& m, MeshCheckOptions&) {
+             // Vertex 5 (+z) moved onto the edge from +x to +y, a face's corners in a line.
+             m.vertices[4].point = {0.5, 0.5, 0};
+         },
+         "triangle(s) of no area (the first 1)"},
         {"printed volume disagrees", [](Mesh&, MeshCheckOptions& o) { o.printed_volume = 1.4; }, "but printed"},
     };
     for (const Fault& fault : faults) {
@@ -171,9 +183,10 @@ TEST(MeshChecker, CatchesEachKindOfFault) {
     }
 }
 
-TEST(MeshChecker, AcceptsVerticesOnAProbeSphere) {
+TEST(MeshChecker, AcceptsVerticesWhoseProbeTouchesWithoutEntering) {
     // Vertex 1 moved off its sphere to (1.2, 0.4, 0): with the normal (0, 1, 0)
-    // its probe centre (1.2, 0.9, 0) touches the unit sphere (gap 0.5 = p).
+    // its probe centre (1.2, 0.9, 0) touches the unit sphere (gap 0.5 = p);
+    // with (0, -1, 0) the probe (1.2, -0.1, 0) enters it.
     MeshCheckOptions options = unit_sphere_at_origin();
     options.probe_radius = 0.5;
     auto check_vertex = [&](double normal_y) {
@@ -181,10 +194,10 @@ TEST(MeshChecker, AcceptsVerticesOnAProbeSphere) {
         add_octahedron(mesh, 0, 0, 0, 1);
         mesh.vertices[0].point = {1.2, 0.4, 0};
         mesh.vertices[0].normal = {0, normal_y, 0};
-        return check_mesh(mesh, options).report().find("vertex 1 lies on neither") == std::string::npos;
+        return check_mesh(mesh, options);
     };
-    EXPECT_TRUE(check_vertex(1));
-    EXPECT_FALSE(check_vertex(-1));
+    EXPECT_TRUE(check_vertex(1).ok()) << check_vertex(1).report();
+    EXPECT_NE(check_vertex(-1).report().find("whose probe enters a sphere"), std::string::npos);
 
     // With probe centres given, the vertex must lie on one of them.
     Mesh mesh;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "surface/Vec3.h"
+#include "surface/input/SphereAreas.h"
 
 namespace velmesh {
 
@@ -19,8 +20,7 @@ struct Atom {
     std::vector<RS_edge*> edges;          // the reduced-surface edges that touch the sphere
     RS_component* component = nullptr;    // component of the last edge added
     std::vector<SES_face*> contact_faces;  // the sphere's contact faces
-    std::vector<double> ses_areas;         // per SES component: the sphere's share of the SES area
-    std::vector<double> sas_areas;         // per SES component: its SAS area
+    SphereAreas areas;                     // per SES component: its share of the SES area, its SAS area
     float x = 0, y = 0, z = 0;
     float r = 0;  // grows by 0.1 steps in restarts
     short radius_class = 0;

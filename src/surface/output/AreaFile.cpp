@@ -32,9 +32,7 @@ void write_area_file(const RunState& run) {
         const Atom& atom = run.atoms[i];
         std::fprintf(out, "\n%6d ", i);
         for (int c = 0; c < components; ++c) {
-            const double ses = c < static_cast<int>(atom.ses_areas.size()) ? atom.ses_areas[c] : 0.0;
-            const double sas = c < static_cast<int>(atom.sas_areas.size()) ? atom.sas_areas[c] : 0.0;
-            std::fprintf(out, " %7.4f %7.4f %s", ses, sas, atom.name.c_str());
+            std::fprintf(out, " %7.4f %7.4f %s", atom.areas.ses(c), atom.areas.sas(c), atom.name.c_str());
         }
     }
     std::fprintf(out, "\n");

@@ -47,10 +47,10 @@ ReplacingFile::~ReplacingFile() {
     }
 }
 
-bool ReplacingFile::finish() {
+bool ReplacingFile::finish(bool sync) {
     if (stream_ == nullptr) return false;
     bool ok = std::fflush(stream_.get()) == 0 && std::ferror(stream_.get()) == 0;
-    ok = ok && ::fsync(::fileno(stream_.get())) == 0;
+    if (sync) ok = ok && ::fsync(::fileno(stream_.get())) == 0;
     ok = std::fclose(stream_.release()) == 0 && ok;
     finished_ = ok;
     return ok;
@@ -61,6 +61,14 @@ bool ReplacingFile::replace_target() {
     if (std::rename(temporary_.c_str(), target_.c_str()) != 0) return false;
     temporary_.clear();
     return true;
+}
+
+bool sync_file_system_of(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool ok = ::syncfs(fd) == 0;
+    ::close(fd);
+    return ok;
 }
 
 }  // namespace velmesh

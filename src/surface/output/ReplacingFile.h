@@ -22,9 +22,14 @@ public:
     const std::string& target() const { return target_; }
 
     // Flushes, syncs and closes the file; false when any write failed.
-    bool finish();
+    // Without `sync` the file is not synced: the caller syncs many files at
+    // once (sync_file_system_of) before it moves them.
+    bool finish(bool sync = true);
     // Moves the finished file over the target; false on failure.
     bool replace_target();
+
+    // The name of the file beside the target.
+    const std::string& temporary() const { return temporary_; }
 
 private:
     std::string target_;
@@ -32,5 +37,9 @@ private:
     FilePtr stream_;
     bool finished_ = false;
 };
+
+// Puts everything written to the file system holding the path on disk;
+// false on failure.
+bool sync_file_system_of(const std::string& path);
 
 }  // namespace velmesh

@@ -68,36 +68,53 @@ std::string vertex_file_name(const std::string& base, int component_number) {
     return file_name(base, component_number, ".vert");
 }
 
-void write_surface_files(const RunState& run, const std::string& base, const SES_component& component,
-                         bool no_header) {
-    ReplacingFile faces(face_file_name(base, component.number));
-    if (!faces.is_open()) {
-        print_out("Output file %s couldn't be open ... Bye\n", faces.target().c_str());
-        return;
-    }
-    ReplacingFile vertices(vertex_file_name(base, component.number));
-    if (!vertices.is_open()) {
-        print_out("Output file %s couldn't be open ... Bye\n", vertices.target().c_str());
-        return;
-    }
-    write_faces(faces.stream(), run, no_header);
-    write_vertices(vertices.stream(), run, no_header);
+namespace {
 
-    const ReplacingFile* failed = nullptr;
-    if (!faces.finish())
-        failed = &faces;
-    else if (!vertices.finish())
-        failed = &vertices;
-    else if (!faces.replace_target())
-        failed = &faces;
-    else if (!vertices.replace_target())
-        failed = &vertices;
-    if (failed == nullptr) return;
-    // Neither file of the pair may outlive a failed write: an old partner
-    // would pass for this run's surface.
-    print_out("Output file %s couldn't be written\n", failed->target().c_str());
+// Neither file of the pair may outlive a failed write.
+void remove_pair(const ReplacingFile& failed, const ReplacingFile& faces, const ReplacingFile& vertices) {
+    print_out("Output file %s couldn't be written\n", failed.target().c_str());
     std::remove(faces.target().c_str());
     std::remove(vertices.target().c_str());
+}
+
+}  // namespace
+
+std::optional<PendingSurfaceFiles> prepare_surface_files(const RunState& run, const std::string& base,
+                                                         const SES_component& component, bool no_header) {
+    PendingSurfaceFiles files{std::make_unique<ReplacingFile>(face_file_name(base, component.number)),
+                              std::make_unique<ReplacingFile>(vertex_file_name(base, component.number))};
+    for (const ReplacingFile* file : {files.faces.get(), files.vertices.get()})
+        if (!file->is_open()) {
+            print_out("Output file %s couldn't be open ... Bye\n", file->target().c_str());
+            return std::nullopt;
+        }
+    write_faces(files.faces->stream(), run, no_header);
+    write_vertices(files.vertices->stream(), run, no_header);
+    for (ReplacingFile* file : {files.faces.get(), files.vertices.get()})
+        if (!file->finish(false)) {
+            remove_pair(*file, *files.faces, *files.vertices);
+            return std::nullopt;
+        }
+    return files;
+}
+
+void install_surface_files(std::vector<PendingSurfaceFiles>& pending) {
+    if (pending.empty()) return;
+    const bool synced = sync_file_system_of(pending.front().faces->temporary());
+    for (PendingSurfaceFiles& files : pending)
+        for (ReplacingFile* file : {files.faces.get(), files.vertices.get()})
+            if (!(synced || sync_file_system_of(file->temporary())) || !file->replace_target()) {
+                remove_pair(*file, *files.faces, *files.vertices);
+                break;
+            }
+    pending.clear();
+}
+
+void write_surface_files(const RunState& run, const std::string& base, const SES_component& component,
+                         bool no_header) {
+    std::vector<PendingSurfaceFiles> pending;
+    if (auto files = prepare_surface_files(run, base, component, no_header)) pending.push_back(std::move(*files));
+    install_surface_files(pending);
 }
 
 }  // namespace velmesh

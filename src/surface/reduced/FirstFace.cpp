@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "surface/Console.h"
+#include "surface/reduced/FreeCircle.h"
 #include "surface/tree/Geometry.h"
 
 namespace velmesh {
@@ -68,11 +69,22 @@ std::span<const int> near_circle(RSContext& context, int a, const Torus& torus) 
 
 bool marked(const RSContext& context, int sphere) { return context.run.atoms[sphere].no_rs_edge != 0; }
 
+// Whether the circle of a's torus with b can hold a free probe position; a
+// circle found covered is remembered for the rest of the stage.
+bool may_hold_free_probe(RSContext& context, int a, int b, const Torus& torus, std::span<const int> near) {
+    if (context.circle_known_covered(a, b)) return false;
+    if (circle_has_free_point(context, a, b, torus, near)) return true;
+    context.remember_covered_circle(a, b);
+    return false;
+}
+
 // The first free position of (a, b, c) over the spheres c near the circle
 // that the filter accepts.
 template <class Accept>
 std::optional<FaceCandidate> face_on_torus(RSContext& context, int a, int b, const Torus& torus, Accept accept) {
+    if (context.circle_known_covered(a, b)) return std::nullopt;
     const std::span<const int> near = near_circle(context, a, torus);
+    if (!may_hold_free_probe(context, a, b, torus, near)) return std::nullopt;
     OrientedPositions at;
     for (const int c : near) {
         if (c == a || c == b || !accept(c)) continue;
@@ -249,6 +261,7 @@ void find_free_faces_above(RSContext& context, int a, const std::function<void(c
         const std::span<const int> found = near_circle(context, a, torus);
         std::vector<int>& circle = context.near_sweep;
         circle.assign(found.begin(), found.end());
+        if (!may_hold_free_probe(context, a, b, torus, circle)) continue;
         for (const int c : circle) {
             if (c <= a || c == b) continue;
             if (!oriented_positions(context, torus, a, b, c, at)) continue;

@@ -12,12 +12,10 @@ namespace velmesh {
 
 namespace {
 
-void inconsistent(RSContext& context, std::initializer_list<int> spheres) {
-    context.fail(kRsInconsistent);
-    for (const int s : spheres) context.grow_radius(s);
+bool is_open(const RS_face& face, int slot) {
+    const RS_edge& edge = *face.edges[slot];
+    return edge.face2 == nullptr && edge.given_up == 0;
 }
-
-bool is_open(const RS_face& face, int slot) { return face.edges[slot]->face2 == nullptr; }
 
 }  // namespace
 
@@ -26,7 +24,10 @@ void treat_open_edge(RSContext& context, RS_component& component, RS_face& from,
     Roll roll;
     if (!roll_about_edge(context, component, from, slot, roll)) {
         print_err("third atom not found\n");
-        inconsistent(context, {edge.i, edge.j});
+        print_problem("reduced surface", "no sphere stops the probe rolling about edge %d-%d of face %d %d %d", edge.i,
+                      edge.j, from.i, from.j, from.k);
+        edge.given_up = 1;
+        context.inconsistent({edge.i, edge.j});
         return;
     }
     edge.angle = roll.angle;
@@ -41,7 +42,16 @@ void treat_open_edge(RSContext& context, RS_component& component, RS_face& from,
     const int other_slot = edge_slot(*existing, beyond.i, beyond.j);
     RS_edge* duplicate = existing->edges[other_slot];
     if (duplicate->face2 != nullptr) {
-        inconsistent(context, {beyond.k, beyond.j, beyond.i});
+        print_problem("reduced surface",
+                      "the probe rolls about edge %d-%d of face %d %d %d onto face %d %d %d, whose edge there has two "
+                      "faces already",
+                      edge.i, edge.j, from.i, from.j, from.k, existing->i, existing->j, existing->k);
+        // The face rolled from overlaps faces built already: the flood goes
+        // no further from it, or it would build a second fan of faces beside
+        // theirs.
+        for (RS_edge* open : from.edges)
+            if (open->face2 == nullptr) open->given_up = 1;
+        context.inconsistent({beyond.k, beyond.j, beyond.i});
         return;
     }
     existing->edges[other_slot] = &edge;
@@ -59,7 +69,6 @@ void flood(RSContext& context, RS_component& component) {
     };
     std::vector<Frame> stack(1);
     while (!stack.empty()) {
-        if (context.status() != 0) return;
         Frame& frame = stack.back();
         if (frame.next_slot == 0) {
             frame.face = component.faces.last();

@@ -17,7 +17,10 @@ namespace velmesh {
 
 namespace {
 
-constexpr int kMostNeighboursForFreeEdges = 30;
+// Spheres with more neighbours than this are not searched for fans of faces
+// the flood could not reach: buried spheres have many, and the search would
+// find the faces of cavities behind them.
+constexpr int kMostNeighboursForOtherFans = 30;
 
 bool joined(const Atom& atom, int a, int b) {
     return std::any_of(atom.edges.begin(), atom.edges.end(), [&](const RS_edge* e) {
@@ -43,11 +46,10 @@ void make_free_edge(RSContext& context, RS_component& component, int a, int b, c
     edge.start_probe = torus.centre + torus.radius * perpendicular(torus.axis);
 }
 
-// Builds the face in the component and floods from it; false on failure.
-bool grow_from(RSContext& context, RS_component& component, const FaceCandidate& face) {
+// Builds the face in the component and floods from it.
+void grow_from(RSContext& context, RS_component& component, const FaceCandidate& face) {
     create_first_face(context, component, face);
     flood(context, component);
-    return context.status() == 0;
 }
 
 }  // namespace
@@ -55,24 +57,30 @@ bool grow_from(RSContext& context, RS_component& component, const FaceCandidate&
 bool probe_outside_at(const RSContext& context, int a, const Vec3& probe) {
     const Atom& atom = context.run.atoms[a];
     if (atom.edges.size() <= 2) return true;
-    const RS_face* nearest = nullptr;
-    Vec3 nearest_centroid;
+    // Faces on the same three spheres share their centroid: a pair of them
+    // back to back (the probe rolling round both sides of a thin sheet) has
+    // the outside on either side, so any of them may say so.
     double best = 0;
+    bool found = false, outside = false;
     for (const RS_edge* edge : atom.edges)
         for (const RS_face* face : {edge->face1, edge->face2}) {
             if (face == nullptr) continue;
             const Vec3 centroid =
                 (context.centre(face->i) + context.centre(face->j) + context.centre(face->k)) / 3.0;
             const double d2 = squared_distance(centroid, probe);
-            if (nearest != nullptr && d2 >= best) continue;
-            nearest = face;
-            nearest_centroid = centroid;
-            best = d2;
+            const bool out = dot(probe - centroid, face->normal) >= 0;
+            if (!found || d2 < best) {
+                found = true;
+                best = d2;
+                outside = out;
+            } else if (d2 == best) {
+                outside = outside || out;
+            }
         }
-    return nearest == nullptr || dot(probe - nearest_centroid, nearest->normal) >= 0;
+    return !found || outside;
 }
 
-int find_free_edges(RSContext& context, int a, RS_component*& current) {
+int find_free_edges(RSContext& context, int a, RS_component*& current, bool tori) {
     RunState& run = context.run;
     const double p = context.p;
     const Vec3& ca = context.centre(a);
@@ -81,7 +89,8 @@ int find_free_edges(RSContext& context, int a, RS_component*& current) {
     std::vector<int>& near = context.near_free_edges;
     near.assign(context.near(a).begin(), context.near(a).end());
     const int total = context.sphere_count();
-    if (static_cast<int>(near.size()) > kMostNeighboursForFreeEdges && static_cast<int>(near.size()) < total) return 0;
+    const bool look_for_fans =
+        static_cast<int>(near.size()) <= kMostNeighboursForOtherFans || static_cast<int>(near.size()) >= total;
     std::erase_if(near, [&](int b) { return b == a || joined(run.atoms[a], a, b); });
 
     int made = 0;
@@ -101,8 +110,9 @@ int find_free_edges(RSContext& context, int a, RS_component*& current) {
             print_out("WARNING: atoms %d is completely inside atom %d\n", ra < rb ? a : b, ra < rb ? b : a);
             continue;
         }
+        if (!tori) continue;
         const bool b_alone = run.atoms[b].component_number == kNoComponent;
-        if (current != nullptr && b_alone && total > 2) {
+        if (look_for_fans && current != nullptr && b_alone && total > 2) {
             const int pair[2] = {a, b};
             const auto face = find_first_rs_face_cavity(context, pair);
             if (face && probe_outside_at(context, a, face->probe)) {
@@ -110,7 +120,7 @@ int find_free_edges(RSContext& context, int a, RS_component*& current) {
                     print_out("create face %d %d %d\n", face->i, face->k, face->j);
                     continue;
                 }
-                if (!grow_from(context, *current, *face)) return -1;
+                grow_from(context, *current, *face);
                 continue;
             }
         }
@@ -118,7 +128,7 @@ int find_free_edges(RSContext& context, int a, RS_component*& current) {
         if (current != nullptr) {
             if (b_alone && total > 2) {
                 if (const auto face = find_first_rs_face(context, b)) {
-                    if (!grow_from(context, *current, *face)) return -1;
+                    grow_from(context, *current, *face);
                     continue;
                 }
             } else if (!b_alone && run.atoms[b].component != current) {
@@ -141,38 +151,34 @@ bool belongs_untreated(const RunState& run, int sphere, const RS_component& comp
     return atom.component_number == component.number && atom.free_edge_mark == 0;
 }
 
-// One sweep over the component's spheres. False on failure; `restart` is
-// set when the component was merged into another and the sweep must start
-// again on the absorber.
-bool sweep(RSContext& context, RS_component*& component, bool& restart) {
+// One sweep over the component's spheres; `restart` is set when the
+// component was merged into another and the sweep must start again on the
+// absorber.
+void sweep(RSContext& context, RS_component*& component, bool& restart) {
     RunState& run = context.run;
     RS_component* const before = component;
     const auto visit = [&](int sphere) {
-        if (!belongs_untreated(run, sphere, *component)) return true;
-        if (find_free_edges(context, sphere, component) < 0) return false;
+        if (!belongs_untreated(run, sphere, *component)) return;
+        find_free_edges(context, sphere, component);
         restart = component != before;
-        return true;
     };
-    for (RS_edge* edge = component->edges.first(); edge != nullptr && !restart; edge = edge->next)
-        if (!visit(edge->i) || (!restart && !visit(edge->j))) return false;
+    for (RS_edge* edge = component->edges.first(); edge != nullptr && !restart; edge = edge->next) {
+        visit(edge->i);
+        if (!restart) visit(edge->j);
+    }
     for (RS_edge* edge = component->free_edges.first(); edge != nullptr && !restart; edge = edge->next)
-        if (!visit(edge->j)) return false;
-    return true;
+        visit(edge->j);
 }
 
 }  // namespace
 
-int free_edge_pass(RSContext& context, RS_component*& component) {
+void free_edge_pass(RSContext& context, RS_component*& component) {
     while (component->to_visit != 0) {
         component->to_visit = 0;
         bool restart = false;
-        if (!sweep(context, component, restart)) {
-            context.fail(kRsInconsistent);
-            return -1;
-        }
+        sweep(context, component, restart);
         if (restart) component->to_visit = 1;
     }
-    return 0;
 }
 
 }  // namespace velmesh

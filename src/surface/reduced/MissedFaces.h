@@ -8,11 +8,14 @@
 
 namespace velmesh {
 
-// Looks at every sphere with edges for free faces no component holds. A face
+// Looks at every sphere with edges for free faces no component holds (and
+// whose probe position no face on the sphere has: four spheres on one
+// position are split into faces one way only). A face
 // whose probe lies outside the surface built at its first sphere joins that
-// sphere's component; any other starts a component of its own. Each grows
-// by its flood and free-edge pass. False on an error status.
-bool build_missed_faces(RSContext& context);
+// sphere's component, unless one of its sides has two faces there already;
+// any other starts a component of its own. Each grows
+// by its flood and free-edge pass.
+void build_missed_faces(RSContext& context);
 
 // The face on spheres (a, b, c) in this cyclic order in any component, or
 // null.

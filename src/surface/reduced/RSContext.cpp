@@ -1,5 +1,7 @@
 #include "surface/reduced/RSContext.h"
 
+#include <algorithm>
+
 #include "surface/Console.h"
 #include "surface/Restart.h"
 #include "surface/tree/Geometry.h"
@@ -57,12 +59,21 @@ bool RSContext::probe_is_free(const Vec3& probe, std::span<const int> spheres, i
     return true;
 }
 
-void RSContext::grow_radius(int sphere) {
-    Atom& atom = run.atoms[sphere];
-    const float before = atom.r;
-    atom.r += kRadiusGrowth;
-    balls[sphere].r = atom.r;
-    print_out("radius of atom %d goes from %f -> %f\n", sphere, before, atom.r);
+void RSContext::inconsistent(std::initializer_list<int> spheres) {
+    for (const int s : spheres)
+        if (std::find(to_grow_.begin(), to_grow_.end(), s) == to_grow_.end()) to_grow_.push_back(s);
+}
+
+void RSContext::grow_inconsistent() {
+    for (const int sphere : to_grow_) {
+        Atom& atom = run.atoms[sphere];
+        const float before = atom.r;
+        atom.r += kRadiusGrowth;
+        balls[sphere].r = atom.r;
+        print_out("radius of atom %d goes from %f -> %f\n", sphere, before, atom.r);
+    }
+    to_grow_.clear();
+    run.rs_failed = kRsInconsistent;
 }
 
 }  // namespace velmesh

@@ -93,6 +93,7 @@ struct RS_edge {
     int i = -1;
     int j = -1;
     std::uint8_t singular_kind = 0;  // 0 none, 1 one merged point, 2 two points
+    std::uint8_t given_up = 0;       // an open edge the flood could not close (the stage fails)
     int component_number = 0;
 };
 

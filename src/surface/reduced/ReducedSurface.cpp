@@ -6,6 +6,7 @@
 #include <span>
 
 #include "surface/Console.h"
+#include "surface/reduced/BuriedSpheres.h"
 #include "surface/reduced/Components.h"
 #include "surface/reduced/FaceCreation.h"
 #include "surface/reduced/FirstFace.h"
@@ -58,14 +59,12 @@ std::optional<FaceCandidate> external_face(RSContext& context, const std::array<
     return std::nullopt;
 }
 
-// A new component grown from the face: its flood, then its free edges. False
-// on an error status.
-bool build_component(RSContext& context, const FaceCandidate& first) {
+// A new component grown from the face: its flood, then its free edges.
+void build_component(RSContext& context, const FaceCandidate& first) {
     RS_component* component = &new_rs_component(context.run);
     create_first_face(context, *component, first);
     flood(context, *component);
-    if (context.status() != 0) return false;
-    return free_edge_pass(context, component) == 0 && context.status() == 0;
+    free_edge_pass(context, component);
 }
 
 // Step of the driver with -one_cavity: the component on the given spheres.
@@ -87,28 +86,33 @@ std::optional<FaceCandidate> cavity_face(RSContext& context) {
 }
 
 // Every sphere still without an edge starts a component of its own, or
-// free tori, or is marked as having none. False on failure.
-bool all_components(RSContext& context, const std::array<int, 6>& extreme) {
+// free tori, or is marked as having none.
+void all_components(RSContext& context, const std::array<int, 6>& extreme) {
     RunState& run = context.run;
     if (run.rs_components.empty())
-        if (const auto face = external_face(context, extreme))
-            if (!build_component(context, *face)) return false;
+        if (const auto face = external_face(context, extreme)) build_component(context, *face);
+    BuriedSpheres buried(context);
     for (int s = 0; s < context.sphere_count(); ++s) {
         if (!run.atoms[s].edges.empty()) continue;
+        // A sphere no probe touches has neither a face nor a free torus.
+        if (buried.buried(s)) {
+            RS_component* none = nullptr;
+            find_free_edges(context, s, none, false);
+            run.atoms[s].no_rs_edge = 1;
+            continue;
+        }
         if (const auto face = find_first_rs_face(context, s)) {
-            if (!build_component(context, *face)) return false;
+            build_component(context, *face);
             continue;
         }
         RS_component* none = nullptr;
-        const int made = find_free_edges(context, s, none);
-        if (made < 0) return false;
-        if (made == 0) run.atoms[s].no_rs_edge = 1;
+        if (find_free_edges(context, s, none) == 0) run.atoms[s].no_rs_edge = 1;
     }
-    return build_missed_faces(context);
+    build_missed_faces(context);
 }
 
-// Grows the components; false on failure.
-bool grow(RSContext& context, const std::array<int, 6>& extreme) {
+// Grows the components.
+void grow(RSContext& context, const std::array<int, 6>& extreme) {
     RunState& run = context.run;
     if (!run.all_components) {
         std::optional<FaceCandidate> face;
@@ -119,10 +123,13 @@ bool grow(RSContext& context, const std::array<int, 6>& extreme) {
             face = external_face(context, extreme);
             if (!face) print_err("    Couldn't find first face trying -all option\n");
         }
-        if (face) return build_component(context, *face);
+        if (face) {
+            build_component(context, *face);
+            return;
+        }
         run.all_components = true;
     }
-    return all_components(context, extreme);
+    all_components(context, extreme);
 }
 
 }  // namespace
@@ -139,9 +146,11 @@ int compute_reduced_surface(RunState& run) {
     int free_spheres = 0;
     if (run.all_components || run.free_vertices) free_spheres = find_free_vertices(run, *context.tree);
     if (free_spheres < run.atom_count()) {
-        const bool grown = grow(context, extreme);
-        if (!grown || run.rs_failed != 0) {
-            if (run.rs_failed == 0) run.rs_failed = kRsInconsistent;
+        grow(context, extreme);
+        // Every inconsistency of every component is known by now: the
+        // restart grows the spheres of all of them at once.
+        if (context.any_inconsistent()) {
+            context.grow_inconsistent();
             return -1;
         }
     }

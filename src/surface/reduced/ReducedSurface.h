@@ -8,7 +8,8 @@ namespace velmesh {
 // Builds the reduced surface of the run's spheres with its probe radius into
 // the run's components (see RSRecords.h for what they hold). Returns 1 on
 // success, -1 for a failure worth a restart (the status is in rs_failed and
-// the spheres concerned have grown), and 0 when there are no spheres.
+// the spheres of every inconsistency met, in any component, have grown), and
+// 0 when there are no spheres.
 //
 // Without -all_components only the component reached from the extreme
 // spheres is built (or, with -one_cavity, the one on the given spheres);

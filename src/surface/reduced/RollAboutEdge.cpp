@@ -1,6 +1,7 @@
 #include "surface/reduced/RollAboutEdge.h"
 
 #include <cmath>
+#include <numbers>
 
 #include "surface/reduced/RSTopology.h"
 
@@ -36,6 +37,18 @@ bool tie_goes_to(const RSContext& context, const RS_component& component, int i,
                      : find_rs_face(context.run, component, j, k, b) != nullptr;
 }
 
+// Whether sphere k reaches the probe where it starts (within the slack of
+// the free test) and the probe, turning about the axis, moves into it: four
+// spheres touch that position, and the probe meets k at once, at an angle a
+// hair's breadth below 2 pi.
+bool stops_at_start(const RSContext& context, const RS_face& from, const Torus& torus, int k) {
+    if (k == from.i || k == from.j || k == from.k) return false;
+    const double reach = context.radius(k) + context.p + kFreeProbeSlack;
+    if (!(squared_distance(from.probe, context.centre(k)) < reach * reach)) return false;
+    const Vec3 moving = cross(torus.axis, from.probe - torus.centre);
+    return dot(moving, context.centre(k) - from.probe) > 0;
+}
+
 }  // namespace
 
 bool roll_about_edge(RSContext& context, const RS_component& component, const RS_face& from, int slot, Roll& roll) {
@@ -63,7 +76,8 @@ bool roll_about_edge(RSContext& context, const RS_component& component, const RS
         const Vec3& probe = positions.first;
         const Vec3 offset = probe - torus.centre;
         if (std::fabs(norm(offset) - torus.radius) > kOnCircle) continue;
-        const double angle = oriented_angle(start, unit(torus.centre, probe), torus.axis);
+        double angle = oriented_angle(start, unit(torus.centre, probe), torus.axis);
+        if (angle > std::numbers::pi && stops_at_start(context, from, torus, k)) angle = 0;
         const bool tie = best >= 0 && std::fabs(angle - best_angle) <= kTieAngle;
         if (tie ? !tie_goes_to(context, component, i, j, k, best) : !(angle < best_angle)) continue;
         best = k;

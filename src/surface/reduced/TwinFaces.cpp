@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 #include "surface/reduced/RSTopology.h"
 #include "surface/tree/Geometry.h"
@@ -95,6 +96,16 @@ double depth_of_joined_rotation(const RSContext& context, const RS_face& face, c
     return 0;
 }
 
+// Along an edge the two share, the probe rolls from one face to the other
+// the short way (through the third sphere, as little as the sliver's
+// depth), or the long way round: then the probe really stops at the pair,
+// which is no sliver: removing it would take that torus away.
+bool rolls_short_way(const RS_face& a, const RS_face& b) {
+    for (const RS_edge* e : a.edges)
+        if (holds(b, e) && e->angle > std::numbers::pi) return false;
+    return true;
+}
+
 int shared_edges(const RS_face& a, const RS_face& b) {
     const auto in_b = [&](const RS_edge* e) { return holds(b, e); };
     return static_cast<int>(std::count_if(a.edges.begin(), a.edges.end(), in_b));
@@ -110,7 +121,8 @@ void clean_twin_faces(RSContext& context, RS_component& component) {
             reversed = find_rs_face(context.run, component, face->i, face->k, face->j);
         if (reversed != nullptr && reversed != face) {
             const int shared = shared_edges(*face, *reversed);
-            if (shared == 2 && depth_of_joined_rotation(context, *face, *reversed) < kSliverDepth * context.p) {
+            if (shared == 2 && rolls_short_way(*face, *reversed) &&
+                depth_of_joined_rotation(context, *face, *reversed) < kSliverDepth * context.p) {
                 if (next == reversed) next = reversed->next;
                 remove_pair(context, component, *face, *reversed);
             } else {

@@ -11,7 +11,9 @@ namespace velmesh {
 // For every face with at least two singular edges (other than exactly two of
 // kind 1) that has a reversed face: when the two share two edges and are a
 // sliver (joining the faces beyond their third edges would let the probe
-// into their third sphere by no more than a thousandth of its radius), both
+// into their third sphere by no more than a thousandth of its radius, and
+// along both shared edges the probe rolls from one to the other the short
+// way, less than half a turn), both
 // are removed and those faces are joined through the first face's edge;
 // otherwise they become twins of each other and the component's face pair
 // count grows. Two faces that share all three edges are the whole component

@@ -17,8 +17,7 @@ bool is_lone_sphere(const SES_component& ses) {
 // them.
 void lone_sphere_areas(RunState& run, const SES_component& ses) {
     Atom& atom = run.atoms[ses.faces.first()->sphere];
-    atom.ses_areas[ses.number] = ses.ses_area;
-    atom.sas_areas[ses.number] = ses.sas_area;
+    atom.areas.set(ses.number, ses.ses_area, ses.sas_area);
 }
 
 class ComponentAreas {
@@ -50,7 +49,7 @@ public:
     }
 
 private:
-    void add_ses(int sphere, double area) { run_.atoms[sphere].ses_areas[ses_.number] += area; }
+    void add_ses(int sphere, double area) { run_.atoms[sphere].areas.add_ses(ses_.number, area); }
 
     void reentrant(const SES_face& face) {
         const double area = reentrant_face_area(face, p_);
@@ -68,7 +67,7 @@ private:
         // of the sphere enlarged by the probe.
         const double scale = (atom.r + p_) / atom.r;
         const double sas = scale * scale * area;
-        atom.sas_areas[ses_.number] += sas;
+        atom.areas.add_sas(ses_.number, sas);
         ses_.sas_area += sas;
     }
 
@@ -90,11 +89,7 @@ private:
 
 void compute_SES_area(RunState& run) {
     if (run.ses_components.empty()) return;
-    const int components = run.ses_components.count();
-    for (Atom& atom : run.atoms) {
-        atom.ses_areas.assign(components, 0.0);
-        atom.sas_areas.assign(components, 0.0);
-    }
+    for (Atom& atom : run.atoms) atom.areas.clear();
     for (SES_component& ses : run.ses_components) {
         if (is_lone_sphere(ses))
             lone_sphere_areas(run, ses);

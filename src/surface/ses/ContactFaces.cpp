@@ -139,6 +139,8 @@ int find_SES_contact_faces(SESContext& context) {
             const int sphere = arc->start->sphere;
             if (context.run.atoms[sphere].collision_only()) continue;
             if (!walk_contact_cycle(context.ses, *face, k, cycle)) {
+                print_problem("surface", "the contact cycle of sphere %d from toric face %d does not close", sphere,
+                              face->id);
                 face->bad = 1;
                 ++problems;
                 broken.insert(cycle.begin(), cycle.end());
@@ -149,6 +151,10 @@ int find_SES_contact_faces(SESContext& context) {
             // leaves them possibly wrong: a problem of the toric face the
             // cycle was started from, so that the run restarts.
             if (!builder.add(sphere, cycle)) {
+                print_problem("surface",
+                              "a contact cycle of sphere %d (from toric face %d) cannot be placed among the sphere's "
+                              "contact faces",
+                              sphere, face->id);
                 face->bad = 1;
                 ++problems;
             }

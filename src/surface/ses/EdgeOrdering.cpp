@@ -85,6 +85,9 @@ bool order_face(SES_component& ses, SES_face& face, double p) {
         const int end = chain_cycle(face, begin);
         if (end < 0) {
             print_out("ordonne_aretes: No cycle in face %d (nba=%d)\n", face.id, end);
+            if (face.rs_face != nullptr)
+                print_problem("surface", "the arcs of reentrant face %d (spheres %d %d %d) do not close into cycles",
+                              face.id, face.rs_face->i, face.rs_face->j, face.rs_face->k);
             face.bad = 1;
             return false;
         }

@@ -405,9 +405,10 @@ private:
             std::sort(list.begin(), list.end());
             list.erase(std::unique(list.begin(), list.end()), list.end());
             std::vector<std::vector<FaceGroup>> plans(list.size());
-            bool closes = !unsupported.contains(root);
-            for (std::size_t k = 0; k < list.size() && closes; ++k)
-                closes = plan_probe(list[k], arcs_of_probe[list[k]], plans[k]);
+            const bool supported = !unsupported.contains(root);
+            bool closes = supported;
+            std::size_t open = 0;
+            for (; open < list.size() && closes; ++open) closes = plan_probe(list[open], arcs_of_probe[list[open]], plans[open]);
             if (closes) {
                 for (std::size_t k = 0; k < list.size(); ++k) {
                     apply_probe(list[k], plans[k]);
@@ -415,6 +416,7 @@ private:
                 }
                 continue;
             }
+            report_uncut(list, supported ? list[open - 1] : -1);
             problems += mark_bad(list);
             left += drop_cluster(list, arcs_of_probe);
         }
@@ -523,6 +525,29 @@ private:
             ses_.faces.erase(*faces[f]);
             faces_removed_ = true;
         }
+    }
+
+    // Why a cluster of overlapping probe spheres is left uncut: a probe
+    // sphere that reaches over a great-circle arc of another's face, or a
+    // piece of their circle in one's face but not in the other's (the cut
+    // would run into a toric face), or the cut boundary of `open` that does
+    // not close into cycles.
+    void report_uncut(const std::vector<int>& list, int open) const {
+        const RS_face* rs = probes_[list.front()].rs_face;
+        const int a = rs != nullptr ? rs->i : -1, b = rs != nullptr ? rs->j : -1, c = rs != nullptr ? rs->k : -1;
+        if (open < 0) {
+            print_problem("surface",
+                          "%zu overlapping probe spheres (the first on spheres %d %d %d) are left uncut: one reaches "
+                          "over a side of another's face into the toric face beyond",
+                          list.size(), a, b, c);
+            return;
+        }
+        const RS_face* at = probes_[open].rs_face;
+        print_problem("surface",
+                      "%zu overlapping probe spheres (the first on spheres %d %d %d) are left uncut: the cut faces of "
+                      "the probe on spheres %d %d %d do not close",
+                      list.size(), a, b, c, at != nullptr ? at->i : -1, at != nullptr ? at->j : -1,
+                      at != nullptr ? at->k : -1);
     }
 
     int mark_bad(const std::vector<int>& list) {

@@ -5,6 +5,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "surface/Console.h"
 #include "surface/ses/FaceCycles.h"
 #include "surface/ses/PointInContactFace.h"
 #include "surface/tree/Geometry.h"
@@ -71,15 +72,19 @@ class FaceMesher {
 public:
     FaceMesher(RunState& run, SES_face& face) : run_(run), face_(face), sphere_(sphere_of(run, face)) {}
 
+    // Why the face could not be meshed, when it could not.
+    const char* failure = "";
+
     bool mesh() {
-        if (!collect_boundary()) return false;
+        if (!collect_boundary()) return fail("an arc of its boundary has no points");
         sphere_.pole = pole_of(face_, boundary_positions_, sphere_);
         set_projection();
         carve();
         for (int k = 0; k < static_cast<int>(boundary_positions_.size()); ++k)
-            if (!project_into_front(boundary_positions_[k])) return false;
+            if (!project_into_front(boundary_positions_[k])) return fail("a boundary point has no image in its plane");
         for (const int t : retained_)
-            if (!project_into_front(sphere_.centre + sphere_.radius * direction(t))) return false;
+            if (!project_into_front(sphere_.centre + sphere_.radius * direction(t)))
+                return fail("a template point has no image in its plane");
         for (const auto& [a, b] : boundary_segments_) front_.add_segment(a, b);
         // A front that closes the face with the wrong topology (a hole
         // sampled so coarsely that it is filled as a disk of its own) is
@@ -87,13 +92,18 @@ public:
         if (front_.run() && has_topology_of_face(front_.triangles())) {
             triangles_ = front_.triangles();
         } else if (!close_by_corners()) {
-            return false;
+            return fail("neither the front nor the corners of its boundary close it");
         }
         store();
         return true;
     }
 
 private:
+    bool fail(const char* why) {
+        failure = why;
+        return false;
+    }
+
     Vec3 direction(int t) const { return to_double(sphere_.shape->points[t].direction); }
 
     // A region of the sphere bounded by c disjoint cycles is a disk with
@@ -365,10 +375,18 @@ private:
 
 bool triangulate_spherical_face(RunState& run, SES_face& face) {
     if (face.type == kReentrantFace && face.rs_face == nullptr) {
+        print_problem("triangulation", "reentrant face %d has no reduced-surface face", face.id);
         face.bad = 1;
         return false;
     }
-    if (FaceMesher(run, face).mesh()) return true;
+    FaceMesher mesher(run, face);
+    if (mesher.mesh()) return true;
+    if (face.type == kContactFace)
+        print_problem("triangulation", "contact face %d of sphere %d cannot be closed: %s", face.id, face.sphere,
+                      mesher.failure);
+    else
+        print_problem("triangulation", "reentrant face %d (spheres %d %d %d) cannot be closed: %s", face.id,
+                      face.rs_face->i, face.rs_face->j, face.rs_face->k, mesher.failure);
     face.bad = 1;
     return false;
 }

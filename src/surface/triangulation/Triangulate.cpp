@@ -8,6 +8,7 @@
 #include "surface/Restart.h"
 #include "surface/tree/Geometry.h"
 #include "surface/triangulation/ArcSampling.h"
+#include "surface/triangulation/MeshCleanup.h"
 #include "surface/triangulation/MeshGenus.h"
 #include "surface/triangulation/SphericalFaces.h"
 #include "surface/triangulation/ToricGrid.h"
@@ -57,6 +58,8 @@ int triangulate_faces_of_type(RunState& run, SES_component& component, short typ
     return failed;
 }
 
+MeshCounts check_genus_quietly(const RunState& run) { return count_mesh(run.triangulation); }
+
 MeshCounts check_genus(RunState& run, SES_component& component) {
     const MeshCounts counts = count_mesh(run.triangulation);
     component.triangulated_genus = genus(component.shells, counts.vertices, counts.edges, counts.faces);
@@ -69,8 +72,11 @@ MeshCounts check_genus(RunState& run, SES_component& component) {
 }  // namespace
 
 int check_triangulated_surface(RunState& run, SES_component& component) {
-    if (check_genus(run, component).open_edges == 0) return 0;
+    const MeshCounts counts = check_genus(run, component);
+    if (counts.open_edges == 0) return 0;
     const std::vector<int> numbers = faces_at_open_edges(run.triangulation);
+    print_problem("triangulation", "the mesh of component %d is open along %ld edges, at %zu faces (the first %d)",
+                  component.number, counts.open_edges, numbers.size(), numbers.empty() ? -1 : numbers.front());
     int marked = 0;
     for (SES_face& face : component.faces)
         if (std::binary_search(numbers.begin(), numbers.end(), face.id)) {
@@ -110,6 +116,9 @@ int triangulate_component(RunState& run, SES_component& component) {
     // A mesh left open by a face that failed is that face's problem already;
     // one of some kinds of faces only is open by design.
     const bool whole = run.want_triangulation[0] && run.want_triangulation[1] && run.want_triangulation[2];
+    // A closed mesh loses the triangles its files would print flat, and its
+    // thinnest ones are widened where that costs nothing.
+    if (failed == 0 && whole && check_genus_quietly(run).open_edges == 0) clean_mesh(tables);
     if (failed == 0 && whole)
         failed = check_triangulated_surface(run, component);
     else

@@ -166,8 +166,7 @@ TEST(AreaFile, AFailedWriteLeavesNoFile) {
     run.atoms.resize(3000);
     run.ses_components.emplace_back();
     for (auto& atom : run.atoms) {
-        atom.ses_areas = {1.0};
-        atom.sas_areas = {2.0};
+        atom.areas.set(0, 1.0, 2.0);
         atom.name = "NAME";
     }
     run.area_file = dir.file("m.area");
@@ -183,6 +182,23 @@ TEST(AreaFile, AFailedWriteLeavesNoFile) {
     velmesh::write_area_file(run);
     EXPECT_EQ(console.err(), "Output file " + dir.file("m.area") + " couldn't be written\n" + "Output file " +
                                  dir.file("none/m.area") + " couldn't be open ... Bye\n");
+}
+
+TEST(AreaFile, ASphereReadsZeroOnTheComponentsItIsNotOn) {
+    TempDir dir;
+    RunState run;
+    run.atoms.resize(2);
+    for (int c = 0; c < 3; ++c) run.ses_components.emplace_back();
+    run.atoms[0].areas.add_ses(2, 1.5);
+    run.atoms[0].areas.add_sas(2, 2.5);
+    run.atoms[0].areas.add_ses(0, 0.25);
+    run.atoms[1].name = "B";
+    run.area_file = dir.file("m.area");
+    velmesh::write_area_file(run);
+    EXPECT_EQ(testing_support::read_file(run.area_file),
+              " Atom#    ses_0   sas_0   ses_1   sas_1   ses_2   sas_2  \n"
+              "     0   0.2500  0.0000   0.0000  0.0000   1.5000  2.5000 \n"
+              "     1   0.0000  0.0000 B  0.0000  0.0000 B  0.0000  0.0000 B\n");
 }
 
 TEST(AreaFile, NothingWithoutComponents) {

@@ -1,6 +1,7 @@
 // How the reduced surface reports what goes wrong: an edge it cannot close
-// or finds closed already fails the stage with status 1 and grows the
-// spheres concerned; identical centres and a missing component end the run;
+// or finds closed already is reported and given up, and the stage goes on;
+// at its end it fails with status 1 and grows the spheres of every such
+// edge once; identical centres and a missing component end the run;
 // a sphere inside another is passed over with a warning; no spheres at all
 // is the fatal 0.
 #include <gtest/gtest.h>
@@ -37,10 +38,15 @@ TEST(ReducedSurfaceFailure, AnEdgeNoSphereClosesFailsTheStage) {
     velmesh::RS_face& face = velmesh::create_first_face(context, component, {0, 1, 2, {4.5, 0, 3}, 0});
     CapturedConsole console;
     velmesh::treat_open_edge(context, component, face, 0);
-    EXPECT_EQ(run.rs_failed, 1);
     EXPECT_EQ(face.edges[0]->face2, nullptr);
+    EXPECT_EQ(face.edges[0]->given_up, 1);
+    EXPECT_TRUE(context.any_inconsistent());
+    EXPECT_FLOAT_EQ(run.atoms[0].r, 1.5f);  // not before the stage ends
+    context.grow_inconsistent();
+    EXPECT_EQ(run.rs_failed, 1);
     EXPECT_EQ(console.err(), "third atom not found\n");
     EXPECT_EQ(console.out(),
+              "    problem in the reduced surface: no sphere stops the probe rolling about edge 0-1 of face 0 1 2\n"
               "radius of atom 0 goes from 1.500000 -> 1.600000\n"
               "radius of atom 1 goes from 1.500000 -> 1.600000\n");
     EXPECT_FLOAT_EQ(run.atoms[0].r, 1.6f);
@@ -57,15 +63,24 @@ TEST(ReducedSurfaceFailure, AFaceWhoseEdgeIsClosedAlreadyIsAnInconsistency) {
     velmesh::RSContext context(run);
     CapturedConsole console;
     velmesh::treat_open_edge(context, component, face, 0);
+    // Met twice, the spheres grow once.
+    velmesh::treat_open_edge(context, component, face, 0);
+    context.grow_inconsistent();
     EXPECT_EQ(run.rs_failed, 1);
     EXPECT_EQ(console.err(), "");
     const velmesh::RS_face& beyond = *face.edges[0]->face2;
-    char expected[256];
+    char problem[256];
+    std::snprintf(problem, sizeof problem,
+                  "    problem in the reduced surface: the probe rolls about edge %d-%d of face %d %d %d onto face %d "
+                  "%d %d, whose edge there has two faces already\n",
+                  face.edges[0]->i, face.edges[0]->j, face.i, face.j, face.k, beyond.i, beyond.j, beyond.k);
+    char expected[1024];
     std::snprintf(expected, sizeof expected,
+                  "%s%s"
                   "radius of atom %d goes from 1.600000 -> 1.700000\n"
                   "radius of atom %d goes from 1.600000 -> 1.700000\n"
                   "radius of atom %d goes from 1.600000 -> 1.700000\n",
-                  beyond.k, face.i, face.j);
+                  problem, problem, beyond.k, face.i, face.j);
     EXPECT_EQ(console.out(), expected);
 }
 
@@ -86,8 +101,33 @@ TEST(ReducedSurfaceFailure, AFirstFaceFacingInwardsRollsOntoItselfAndFails) {
     velmesh::create_first_face(context, component, reversed);
     CapturedConsole console;
     velmesh::flood(context, component);
+    EXPECT_TRUE(context.any_inconsistent());
+    EXPECT_NE(console.out().find("problem in the reduced surface"), std::string::npos);
+}
+
+TEST(ReducedSurfaceFailure, OneStageFindsTheInconsistenciesOfEveryComponent) {
+    // Two tetrahedra apart, each grown from a face given the wrong way round:
+    // the second is flooded after the first has failed, and both grow.
+    std::vector<TestSphere> spheres = kTetrahedron;
+    for (const TestSphere& s : surface_testing::tetrahedron(3.0, 1.6, 30, 0, 0)) spheres.push_back(s);
+    velmesh::RunState run = run_of(spheres, 1.5);
+    velmesh::RSContext context(run);
+    CapturedConsole console;
+    for (const int first : {0, 4}) {
+        const int triple[3] = {first, first + 1, first + 2};
+        const auto found = velmesh::find_first_rs_face_cavity(context, triple);
+        ASSERT_TRUE(found.has_value());
+        velmesh::FaceCandidate reversed = *found;
+        std::swap(reversed.j, reversed.k);
+        velmesh::RS_component& component = velmesh::new_rs_component(run);
+        velmesh::create_first_face(context, component, reversed);
+        velmesh::flood(context, component);
+    }
+    context.grow_inconsistent();
     EXPECT_EQ(run.rs_failed, 1);
-    EXPECT_NE(console.out().find("radius of atom"), std::string::npos);
+    EXPECT_GT(run.atoms[0].r + run.atoms[1].r + run.atoms[2].r + run.atoms[3].r, 4 * 1.6f + 0.05f);
+    EXPECT_GT(run.atoms[4].r + run.atoms[5].r + run.atoms[6].r + run.atoms[7].r, 4 * 1.6f + 0.05f);
+    for (const velmesh::Atom& atom : run.atoms) EXPECT_LE(atom.r, 1.7001f);
 }
 
 struct IdenticalCase {

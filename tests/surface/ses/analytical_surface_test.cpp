@@ -68,8 +68,8 @@ TEST(AnalyticalSurface, ShapesKeepTheRecordsPromisesAndTheirAccessibleArea) {
         std::vector<double> ses_of_spheres(components, 0), sas_of_spheres(components, 0);
         for (const auto& atom : run.atoms)
             for (int c = 0; c < components; ++c) {
-                ses_of_spheres[c] += atom.ses_areas[c];
-                sas_of_spheres[c] += atom.sas_areas[c];
+                ses_of_spheres[c] += atom.areas.ses(c);
+                sas_of_spheres[c] += atom.areas.sas(c);
             }
         double sas = 0;
         for (const auto& c : run.ses_components) {
@@ -94,7 +94,7 @@ TEST(AnalyticalSurface, ShapesKeepTheRecordsPromisesAndTheirAccessibleArea) {
         for (int s = 0; s < run.atom_count(); ++s) {
             const auto& atom = run.atoms[s];
             const double grown = 4 * kPi * (atom.r + shape.probe) * (atom.r + shape.probe);
-            const double own = std::accumulate(atom.sas_areas.begin(), atom.sas_areas.end(), 0.0);
+            const double own = atom.areas.total_sas();
             EXPECT_NEAR(own, estimate.per_sphere[s], 0.01 * grown) << "sphere " << s;
         }
     }
@@ -117,8 +117,8 @@ Totals totals(const std::vector<TestSphere>& spheres, double probe) {
         t.sas += c.sas_area;
     }
     for (const auto& atom : run.atoms) {
-        t.ses_of_sphere.push_back(std::accumulate(atom.ses_areas.begin(), atom.ses_areas.end(), 0.0));
-        t.sas_of_sphere.push_back(std::accumulate(atom.sas_areas.begin(), atom.sas_areas.end(), 0.0));
+        t.ses_of_sphere.push_back(atom.areas.total_ses());
+        t.sas_of_sphere.push_back(atom.areas.total_sas());
     }
     return t;
 }
@@ -237,7 +237,7 @@ TEST(AnalyticalSurface, CollisionOnlySpheresBlockTheProbeButGetNoSurfaceOfTheirO
         const auto estimate = accessible_area(spheres, 1.5, 20000);
         for (int s = 0; s < 4; ++s) {
             EXPECT_EQ(run.atoms[s].contact_faces.empty(), s < blocked);
-            EXPECT_NEAR(run.atoms[s].sas_areas[0], estimate.per_sphere[s], 0.05) << "sphere " << s;
+            EXPECT_NEAR(run.atoms[s].areas.sas(0), estimate.per_sphere[s], 0.05) << "sphere " << s;
         }
     }
 }

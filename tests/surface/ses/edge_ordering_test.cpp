@@ -135,7 +135,9 @@ TEST(EdgeOrdering, AFaceWhoseEdgesDoNotCloseIsMarkedBad) {
     f.put({edges[0], edges[1]});
     std::string out;
     EXPECT_EQ(f.order(out), 1);
-    EXPECT_EQ(out, "ordonne_aretes: No cycle in face 0 (nba=-2)\n");
+    EXPECT_EQ(out,
+              "ordonne_aretes: No cycle in face 0 (nba=-2)\n"
+              "    problem in the surface: the arcs of reentrant face 0 (spheres -1 -1 -1) do not close into cycles\n");
     EXPECT_EQ(f.face->bad, 1);
 }
 

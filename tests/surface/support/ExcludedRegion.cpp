@@ -89,7 +89,7 @@ ExcludedRegion::ExcludedRegion(const std::vector<TestSphere>& spheres, double pr
     // radius apart: one cell, so the cells around a point hold them all.
     cell_ = 2 * largest;
     for (int k = 0; k < static_cast<int>(grown_.size()); ++k) {
-        sphere_grid_[cell_key(grown_[k].centre)].push_back(k);
+        sphere_grid_[cell_key(cell_of(grown_[k].centre))].push_back(k);
         for (int c = 0; c < 3; ++c) {
             low_[c] = k == 0 ? grown_[k].centre[c] - grown_[k].radius
                              : std::min(low_[c], grown_[k].centre[c] - grown_[k].radius);
@@ -100,18 +100,26 @@ ExcludedRegion::ExcludedRegion(const std::vector<TestSphere>& spheres, double pr
     find_arcs_and_corners();
 }
 
-long long ExcludedRegion::cell_key(const Point& x) const {
-    const auto c = [&](int k) { return static_cast<long long>(std::floor(x[k] / cell_)) + (1 << 20); };
+std::array<long long, 3> ExcludedRegion::cell_of(const Point& x) const {
+    return {static_cast<long long>(std::floor(x[0] / cell_)), static_cast<long long>(std::floor(x[1] / cell_)),
+            static_cast<long long>(std::floor(x[2] / cell_))};
+}
+
+long long ExcludedRegion::cell_key(const std::array<long long, 3>& cell) {
+    const auto c = [&](int k) { return (cell[k] + (1 << 20)) & 0x1fffff; };
     return (c(0) << 42) | (c(1) << 21) | c(2);
 }
 
+// The cells around x are found by their indices: offsetting the coordinate
+// by a cell and rounding down can skip a cell for a point on a boundary.
 template <class Visit>
 void ExcludedRegion::near_items(const std::unordered_map<long long, std::vector<int>>& grid, const Point& x,
                                 Visit&& visit) const {
-    for (int a = -1; a <= 1; ++a)
-        for (int b = -1; b <= 1; ++b)
-            for (int c = -1; c <= 1; ++c) {
-                const auto found = grid.find(cell_key({x[0] + a * cell_, x[1] + b * cell_, x[2] + c * cell_}));
+    const std::array<long long, 3> cell = cell_of(x);
+    for (long long a = -1; a <= 1; ++a)
+        for (long long b = -1; b <= 1; ++b)
+            for (long long c = -1; c <= 1; ++c) {
+                const auto found = grid.find(cell_key({cell[0] + a, cell[1] + b, cell[2] + c}));
                 if (found == grid.end()) continue;
                 for (const int item : found->second) visit(item);
             }
@@ -188,7 +196,7 @@ void ExcludedRegion::find_arcs_and_corners() {
                 arc.from = from;
                 arc.to = to;
                 arcs_.push_back(arc);
-                arc_grid_[cell_key(arc.centre)].push_back(static_cast<int>(arcs_.size()) - 1);
+                arc_grid_[cell_key(cell_of(arc.centre))].push_back(static_cast<int>(arcs_.size()) - 1);
                 grown_[i].exposed = grown_[j].exposed = true;
             }
             // Corners on this circle with every third sphere.
@@ -210,7 +218,7 @@ void ExcludedRegion::find_arcs_and_corners() {
                         add(add(add(a.centre, scale(x, arc.axis)), scale(y, ey)), scale(sign * std::sqrt(z2), ez));
                     if (inside_other(corner, i, j, k)) continue;
                     corners_.push_back(corner);
-                    corner_grid_[cell_key(corner)].push_back(static_cast<int>(corners_.size()) - 1);
+                    corner_grid_[cell_key(cell_of(corner))].push_back(static_cast<int>(corners_.size()) - 1);
                 }
             }
         }

@@ -74,7 +74,8 @@ private:
     void near_spheres(const Point& x, double reach, Visit&& visit) const;
     template <class Visit>
     void near_items(const std::unordered_map<long long, std::vector<int>>& grid, const Point& x, Visit&& visit) const;
-    long long cell_key(const Point& x) const;
+    std::array<long long, 3> cell_of(const Point& x) const;
+    static long long cell_key(const std::array<long long, 3>& cell);
 
     double p_;
     std::vector<Grown> grown_;

@@ -8,6 +8,7 @@
 #include <numeric>
 #include <sstream>
 
+#include "surface/support/SphereGrid.h"
 #include "surface/support/UnionFind.h"
 
 namespace surface_testing {
@@ -38,6 +39,65 @@ int skip_header(std::istream& in, std::vector<std::string>& lines, bool& has_hea
 
 void add_problem(MeshCheck& check, const std::string& text) {
     if (check.problems.size() < 20) check.problems.push_back(text);
+}
+
+
+// Where the vertices lie. With probe centres given, each vertex lies on its
+// sphere or on one of those probes. Otherwise every vertex x with normal n
+// must pass what any point of the surface does: the probe centre x + p n
+// enters no sphere and touches at least one, and x itself lies inside none.
+void check_vertex_positions(const Mesh& mesh, const MeshCheckOptions& options, MeshCheck& check) {
+    const double tol = options.position_tolerance;
+    const double p = options.probe_radius;
+    // The normal is written to three decimals: its rounding moves the probe too.
+    const double probe_tol = tol + 0.0018 * p;
+    std::vector<SphereGrid::Ball> balls;
+    for (const Sphere& s : options.spheres) balls.push_back({{s.x, s.y, s.z}, s.r});
+    const SphereGrid grid(std::move(balls), p + 0.1);
+    struct Worst {
+        int count = 0;
+        double amount = 0;
+        int vertex = 0;
+        void add(double by, int v) {
+            ++count;
+            if (by > amount) amount = by, vertex = v;
+        }
+    } entering, touching_none, inside;
+    const int nv = static_cast<int>(mesh.vertices.size());
+    for (int i = 0; i < nv; ++i) {
+        const VertexRow& v = mesh.vertices[i];
+        if (std::fabs(length(v.normal) - 1) > 0.01) add_problem(check, "vertex " + std::to_string(i + 1) + " normal is not unit");
+        const int s = v.sphere - 1;
+        if (s < 0 || s >= static_cast<int>(options.spheres.size())) {
+            add_problem(check, "vertex " + std::to_string(i + 1) + " names sphere " + std::to_string(v.sphere));
+            continue;
+        }
+        const Sphere& sphere = options.spheres[s];
+        const bool on_sphere = std::fabs(length(minus(v.point, {sphere.x, sphere.y, sphere.z})) - sphere.r) <= tol;
+        if (!options.probes.empty()) {
+            bool on_probe = false;
+            for (const Point& q : options.probes)
+                if (std::fabs(length(minus(v.point, q)) - p) <= tol) on_probe = true;
+            if (!on_sphere && !on_probe)
+                add_problem(check, "vertex " + std::to_string(i + 1) + " lies on neither its sphere nor a probe");
+            continue;
+        }
+        const double own = grid.nearest_gap(v.point).first;
+        if (own < -tol) inside.add(-own, i + 1);
+        const Point q = {v.point[0] + p * v.normal[0], v.point[1] + p * v.normal[1], v.point[2] + p * v.normal[2]};
+        const double gap = grid.nearest_gap(q).first;
+        if (gap < p - probe_tol) entering.add(p - gap, i + 1);
+        else if (gap > p + probe_tol) touching_none.add(std::isinf(gap) ? p : gap - p, i + 1);
+    }
+    const auto summary = [&](const Worst& w, const std::string& what) {
+        if (w.count == 0) return;
+        std::ostringstream text;
+        text << w.count << " vertex(es) " << what << " (by up to " << w.amount << " at vertex " << w.vertex << ")";
+        add_problem(check, text.str());
+    };
+    summary(entering, "whose probe enters a sphere");
+    summary(touching_none, "whose probe touches no sphere");
+    summary(inside, "inside a sphere");
 }
 
 }  // namespace
@@ -155,6 +215,17 @@ MeshCheck check_mesh(const Mesh& mesh, const MeshCheckOptions& options) {
     }
     check.pieces = piece;
 
+    // Triangles with no area as written: no normal either.
+    int flat = 0, first_flat = 0;
+    for (std::size_t f = 0; f < mesh.faces.size(); ++f) {
+        const FaceRow& face = mesh.faces[f];
+        const Point c = cross(minus(mesh.vertices[face.vertices[1] - 1].point, mesh.vertices[face.vertices[0] - 1].point),
+                              minus(mesh.vertices[face.vertices[2] - 1].point, mesh.vertices[face.vertices[0] - 1].point));
+        if (dot(c, c) < 1e-13 && flat++ == 0) first_flat = static_cast<int>(f) + 1;
+    }
+    if (flat > 0 && options.check_flat)
+        add_problem(check, std::to_string(flat) + " triangle(s) of no area (the first " + std::to_string(first_flat) + ")");
+
     // Volume and area.
     for (const FaceRow& face : mesh.faces) {
         const Point& a = mesh.vertices[face.vertices[0] - 1].point;
@@ -172,33 +243,7 @@ MeshCheck check_mesh(const Mesh& mesh, const MeshCheckOptions& options) {
                                    std::to_string(printed));
     }
 
-    // Vertices on their spheres, or on a probe sphere.
-    const double tol = options.position_tolerance;
-    const double p = options.probe_radius;
-    for (int i = 0; i < nv && options.check_positions; ++i) {
-        const VertexRow& v = mesh.vertices[i];
-        if (std::fabs(length(v.normal) - 1) > 0.01) add_problem(check, "vertex " + std::to_string(i + 1) + " normal is not unit");
-        const int s = v.sphere - 1;
-        if (s < 0 || s >= static_cast<int>(options.spheres.size())) {
-            add_problem(check, "vertex " + std::to_string(i + 1) + " names sphere " + std::to_string(v.sphere));
-            continue;
-        }
-        const Sphere& sphere = options.spheres[s];
-        if (std::fabs(length(minus(v.point, {sphere.x, sphere.y, sphere.z})) - sphere.r) <= tol) continue;
-        bool on_probe = false;
-        if (!options.probes.empty()) {
-            for (const Point& q : options.probes)
-                if (std::fabs(length(minus(v.point, q)) - p) <= tol) on_probe = true;
-        } else {
-            const Point q = {v.point[0] + p * v.normal[0], v.point[1] + p * v.normal[1], v.point[2] + p * v.normal[2]};
-            double gap = 1e300;
-            for (const Sphere& other : options.spheres)
-                gap = std::min(gap, length(minus(q, {other.x, other.y, other.z})) - other.r);
-            // The normal is written to three decimals: its rounding moves the probe too.
-            on_probe = std::fabs(gap - p) <= tol + 0.0018 * p;
-        }
-        if (!on_probe) add_problem(check, "vertex " + std::to_string(i + 1) + " lies on neither its sphere nor a probe");
-    }
+    if (options.check_positions) check_vertex_positions(mesh, options, check);
     return check;
 }
 

@@ -3,8 +3,9 @@
 // headers) for what a solvent-excluded surface mesh must be: indices in
 // range, every edge shared by exactly two triangles running opposite ways
 // (closed and consistently oriented), the Euler characteristic 2 - 2g of
-// every connected piece, a positive enclosed volume (agreeing with the
-// printed one), and every vertex on its sphere or on a probe sphere.
+// every connected piece, no triangle without area, a positive enclosed volume
+// (agreeing with the printed one), and every vertex where a surface point
+// lies: its probe (at the normal) touches a sphere and enters none.
 #include <array>
 #include <optional>
 #include <string>
@@ -63,6 +64,7 @@ struct MeshCheckOptions {
     std::optional<double> printed_volume;
     double volume_tolerance = 1e-3;  // relative
     bool allow_unused_vertices = false;
+    bool check_flat = true;  // triangles of no area (as the files give the positions) are faults
 };
 
 struct MeshCheck {

@@ -23,11 +23,39 @@ std::vector<int> analytical_genera(const std::vector<TestSphere>& spheres, doubl
     return genera;
 }
 
-void collect_warnings(const std::string& stream, std::vector<std::string>& out) {
+// The spheres as the run's last attempt had them: a restart prints every
+// radius it grows.
+std::vector<TestSphere> grown_spheres(std::vector<TestSphere> spheres, const std::string& out) {
+    std::istringstream lines(out);
+    std::string line;
+    while (std::getline(lines, line)) {
+        int index = -1;
+        double before = 0, after = 0;
+        if (std::sscanf(line.c_str(), "radius of atom %d goes from %lf to %lf", &index, &before, &after) == 3 ||
+            std::sscanf(line.c_str(), "radius of atom %d goes from %lf -> %lf", &index, &before, &after) == 3)
+            if (index >= 0 && index < static_cast<int>(spheres.size())) spheres[index].r = after;
+    }
+    return spheres;
+}
+
+void collect_lines(const std::string& stream, std::initializer_list<const char*> marks, std::vector<std::string>& out) {
     std::istringstream lines(stream);
     std::string line;
     while (std::getline(lines, line))
-        if (line.find("WARNING") != std::string::npos || line.find("ERROR") != std::string::npos) out.push_back(line);
+        for (const char* mark : marks)
+            if (line.find(mark) != std::string::npos) {
+                out.push_back(line);
+                break;
+            }
+}
+
+int attempts_of(const std::string& out) {
+    int attempts = 1;
+    std::istringstream lines(out);
+    std::string line;
+    while (std::getline(lines, line))
+        if (line.find("try again") != std::string::npos) ++attempts;
+    return attempts;
 }
 
 }  // namespace
@@ -40,16 +68,19 @@ SweepResult sweep_case(const SweepCase& c) {
     if (c.all_components) args.push_back("-all_components");
     SweepResult result;
     result.run = run_capture(args);
-    result.restarted = result.run.out.find("try again") != std::string::npos;
-    collect_warnings(result.run.out, result.warnings);
-    collect_warnings(result.run.err, result.warnings);
+    result.attempts = attempts_of(result.run.out);
+    result.restarted = result.attempts > 1;
+    collect_lines(result.run.out, {"WARNING", "ERROR"}, result.warnings);
+    collect_lines(result.run.err, {"WARNING", "ERROR"}, result.warnings);
+    collect_lines(result.run.out, {"problem in the"}, result.problems);
     const Report report = parse_report(result.run.out);
-    const std::vector<int> genera = analytical_genera(c.spheres, c.probe);
+    const std::vector<TestSphere> grown = grown_spheres(c.spheres, result.run.out);
+    const std::vector<int> genera = analytical_genera(grown, c.probe);
     std::vector<Sphere> spheres;
-    for (const TestSphere& s : c.spheres) spheres.push_back({s.x, s.y, s.z, s.r});
-    const bool measure = c.envelope && !result.restarted;
+    for (const TestSphere& s : grown) spheres.push_back({s.x, s.y, s.z, s.r});
+    const bool measure = c.envelope;
     std::unique_ptr<ExcludedRegion> region;
-    if (measure) region = std::make_unique<ExcludedRegion>(c.spheres, c.probe);
+    if (measure) region = std::make_unique<ExcludedRegion>(grown, c.probe);
     std::vector<Mesh> meshes;
     for (const VolumeRow& row : report.volumes) {
         const std::string base = dir.file(row.component == 0 ? "m" : "m_" + std::to_string(row.component));
@@ -67,13 +98,12 @@ SweepResult sweep_case(const SweepCase& c) {
         options.spheres = spheres;
         options.probe_radius = c.probe;
         options.printed_volume = row.volume;
-        // A restart grows radii: the analytical genus and the spheres then
-        // differ from those of the input.
+        // A restart grows radii: the spheres and the analytical genus are
+        // those of the last attempt.
         // The analytical genus is that of all the component's pieces together
         // (the cuts can seal pockets off the rest): the sum of theirs.
-        const bool genus_known = !result.restarted && row.component < static_cast<int>(genera.size());
+        const bool genus_known = row.component < static_cast<int>(genera.size());
         options.check_genus = false;
-        options.check_positions = !result.restarted;
         options.volume_sign = signs[m];
         MeshCheck check = check_mesh(mesh, options);
         for (const int around : surrounding[m])
@@ -113,10 +143,13 @@ bool SweepResult::ok(double tolerance) const {
 
 std::string SweepResult::report() const {
     std::ostringstream out;
-    out << "status " << run.status << (restarted ? " (restarted)" : "") << ", " << checks.size()
+    out << "status " << run.status;
+    if (restarted) out << " (restarted, " << attempts << " attempts)";
+    out << ", " << checks.size()
         << " mesh(es), envelope error " << envelope_error;
     if (envelope_error > 0) out << " at vertex " << worst_vertex << " (" << off_envelope << " off by more than 0.01)";
     for (const std::string& w : warnings) out << "\n  " << w;
+    for (const std::string& p : problems) out << "\n  " << p;
     for (std::size_t k = 0; k < checks.size(); ++k)
         if (!checks[k].ok()) out << "\n  component " << k << ": " << checks[k].report();
     if (checks.empty()) out << "\n" << run.out << run.err;

@@ -28,10 +28,12 @@ struct SweepCase {
 struct SweepResult {
     RunResult run;
     bool restarted = false;  // the run tried again with grown radii
+    int attempts = 1;
     std::vector<std::string> warnings;  // lines of either stream with WARNING or ERROR
+    std::vector<std::string> problems;  // the problems the stages reported, the restarts' causes
     std::vector<MeshCheck> checks;      // per written component
     // The largest distance of a vertex from the excluded region's boundary
-    // (0 when not measured or with a restart, whose radii differ).
+    // (0 when not measured), with the radii of the last attempt.
     double envelope_error = 0;
     int off_envelope = 0;  // vertices more than 0.01 away
     int worst_vertex = 0;  // its vertex (from 1), in the mesh of its component

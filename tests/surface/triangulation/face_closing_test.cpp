@@ -301,10 +301,11 @@ TEST(TriangulateComponent, AFoldOrAHoleInTheMeshIsAFaceProblem) {
 }
 
 // The stages of the program, but the triangulation folds one triangle of the
-// mesh on its first `folds` calls before it checks it.
+// mesh on its first `folds` calls (of the component numbered `only`, when
+// given) before it checks it.
 class FoldingStages final : public velmesh::SurfaceStages {
 public:
-    explicit FoldingStages(int folds) : folds_(folds) {}
+    explicit FoldingStages(int folds, int only = -1) : folds_(folds), only_(only) {}
     int reduced_surface(velmesh::RunState& run) override { return real_.reduced_surface(run); }
     int solvent_excluded_surface(velmesh::RunState& run, velmesh::RS_component& c) override {
         return real_.solvent_excluded_surface(run, c);
@@ -312,7 +313,7 @@ public:
     void analytical_areas(velmesh::RunState& run) override { real_.analytical_areas(run); }
     int triangulate(velmesh::RunState& run, velmesh::SES_component& component) override {
         const int problems = real_.triangulate(run, component);
-        if (problems != 0 || folds_ == 0) return problems;
+        if (problems != 0 || folds_ == 0 || (only_ >= 0 && component.number != only_)) return problems;
         --folds_;
         std::swap(run.triangulation.faces[0].vertices[0], run.triangulation.faces[0].vertices[1]);
         return velmesh::check_triangulated_surface(run, component);
@@ -320,6 +321,7 @@ public:
 
 private:
     int folds_;
+    int only_;
     velmesh::VelmeshStages real_;
 };
 
@@ -338,6 +340,9 @@ TEST(TriangulateComponent, AMeshThatIsNotClosedIsRestartedOrFailsTheRun) {
         if (restarts) {
             EXPECT_EQ(status, 0) << console.out();
             EXPECT_NE(console.out().find("Failed during triangulation, try again 2\n"), std::string::npos);
+            EXPECT_NE(console.out().find("    problem in the triangulation: the mesh of component 0 is open along "),
+                      std::string::npos)
+                << console.out();
             surface_testing::MeshCheckOptions options;
             options.check_positions = false;  // the restart grew the radii
             const auto check = surface_testing::check_mesh_files(dir.file("m.vert"), dir.file("m.face"), options);
@@ -349,6 +354,32 @@ TEST(TriangulateComponent, AMeshThatIsNotClosedIsRestartedOrFailsTheRun) {
             EXPECT_FALSE(std::filesystem::exists(dir.file("m.face")));
         }
     }
+}
+
+// The files of a run appear together when it succeeds: a run whose second
+// component fails writes none of the first's either, and the files of an
+// earlier run stay whole as they were.
+TEST(TriangulateComponent, ARunThatFailsLeavesNoSurfaceFiles) {
+    testing_support::TempDir dir;
+    testing_support::write_file(dir.file("s.xyz"), "0 0 0 2.2\n30 0 0 1.6\n");
+    const std::vector<std::string> args = {"-if", dir.file("s.xyz"), "-of", dir.file("m"), "-all_components",
+                                           "-no_rest"};
+    {
+        surface_testing::CapturedConsole console;
+        velmesh::VelmeshStages stages;
+        ASSERT_EQ(velmesh::run_velmesh(args, stages), 0) << console.out();
+    }
+    for (const char* name : {"m.vert", "m.face", "m_1.vert", "m_1.face"}) EXPECT_TRUE(std::filesystem::exists(dir.file(name)));
+    const std::string before = testing_support::read_file(dir.file("m.vert"));
+    testing_support::write_file(dir.file("s.xyz"), "0 0 0 2\n30 0 0 1.6\n");
+    FoldingStages stages(1, 1);
+    surface_testing::CapturedConsole console;
+    EXPECT_EQ(velmesh::run_velmesh(args, stages), 1) << console.out();
+    EXPECT_NE(console.out().find("failed to triangulate component 1"), std::string::npos) << console.out();
+    EXPECT_EQ(testing_support::read_file(dir.file("m.vert")), before);
+    int files = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.path())) ++files;
+    EXPECT_EQ(files, 5);
 }
 
 }  // namespace
