@@ -33,12 +33,15 @@ public:
     const std::string& path() const { return path_; }
 
 private:
+    // Drops the reader when the engine has opened a new file since.
+    void sync();
     bool open();
 
     std::string path_;
     std::size_t instances_;
     const std::atomic<std::uint64_t>* generation_ = nullptr;
     std::optional<std::uint64_t> seen_generation_;  // the generation the open reader belongs to
+    bool awaiting_file_ = false;                    // the calculation followed has not opened its file yet
     std::uint64_t restarts_ = 0;
     std::optional<trajectory::Reader> reader_;
 };
