@@ -19,3 +19,4 @@
 #include "visualization/SceneRenderer.h"
 #include "visualization/SceneView.h"
 #include "visualization/ShapeFile.h"
+#include "visualization/document/showDoc.h"

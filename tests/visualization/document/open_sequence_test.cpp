@@ -125,6 +125,19 @@ TEST_F(OpenSequence, RelativePathIsTakenFromTheCurrentDirectory) {
     EXPECT_EQ(fs::current_path(), folder.path());
 }
 
+TEST_F(OpenSequence, AFolderWithBlanksAndNonAsciiLettersOpens) {
+    const fs::path odd = folder.path() / "Pr\xc3\xbc""fung 'n' $(x)";
+    fs::create_directory(odd);
+    for (const char* name : {"run.cfg", "pept.pdb"}) fs::copy_file(folder.path() / name, odd / name);
+    fs::create_directory(odd / "out");
+    ScriptedAnswers answers({Answer::no});
+    CShowDoc doc(answers.asker());
+    EXPECT_FALSE(doc.OnOpenDocument((odd / "run.cfg").string()));
+    EXPECT_EQ(answers.messages(), std::vector<std::string>{no_trajectory}) << log();
+    EXPECT_EQ(doc.folder(), odd.string() + "/");
+    EXPECT_EQ(doc.trajectory_path(), (odd / "out" / "trajectory.bin").string());
+}
+
 TEST_F(OpenSequence, CountsOnlyWholeFramesOfAFileThatIsThere) {
     const std::size_t frame = 8 + 101 * 8;
     write_file((folder.out() / "trajectory.bin").string(), std::string(3 * frame + frame / 2, '\0'));
