@@ -55,7 +55,9 @@ bool file_exists_for_reading(const std::string& path) {
 
 void showdoc_detail::set_open_hook(OpenHook hook) { open_hook = hook; }
 
-CShowDoc::CShowDoc(AskQuestion ask, WaitLoop wait) : ask_(std::move(ask)), wait_(std::move(wait)) {}
+CShowDoc::CShowDoc(AskQuestion ask, WaitLoop wait) : ask_(std::move(ask)), wait_(std::move(wait)) {
+    if (!wait_) wait_ = sleeping_wait;
+}
 
 CShowDoc::~CShowDoc() {
     OnCloseDocument();
@@ -71,6 +73,8 @@ bool CShowDoc::calculating() const { return calc_thread_ && !calc_thread_->finis
 void CShowDoc::say(const std::string& message) { ask(message, QuestionButtons::ok, Answer::ok); }
 
 Answer CShowDoc::ask(const std::string& message, QuestionButtons buttons, Answer default_answer) {
+    // Without anyone to ask, the default button answers.
+    if (!ask_) return default_answer;
     return ask_(Question{message, caption, buttons, default_answer});
 }
 
