@@ -6,19 +6,19 @@
 
 namespace {
 
-int bound_framebuffer() {
+unsigned bound_framebuffer() {
     GLint bound = 0;
     glGetIntegerv(GL_FRAMEBUFFER_BINDING, &bound);
-    return bound;
+    return static_cast<unsigned>(bound);
 }
 
 }  // namespace
 
-MovieTarget::MovieTarget(movie::FrameSize size) : window_(bound_framebuffer()), target_(size.width, size.height) {
-    target_.bind();
-}
+MovieTarget::Rebinding::Rebinding() : framebuffer_(bound_framebuffer()) {}
 
-MovieTarget::~MovieTarget() { glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(window_)); }
+MovieTarget::Rebinding::~Rebinding() { glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_); }
+
+MovieTarget::MovieTarget(movie::FrameSize size) : target_(size.width, size.height) { target_.bind(); }
 
 movie::DibImage MovieTarget::read() const {
     target_.bind();
@@ -31,7 +31,7 @@ movie::DibImage MovieTarget::read() const {
 
 void MovieTarget::show(int client_width, int client_height) const {
     target_.bind();
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, static_cast<GLuint>(window_));
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, window_.framebuffer());
     glViewport(0, 0, client_width, client_height);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     // OpenGL counts rows from the bottom: the top-left corner starts

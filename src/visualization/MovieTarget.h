@@ -10,10 +10,9 @@
 class MovieTarget {
 public:
     // Remembers the framebuffer bound now (the window's) and binds the
-    // target. Throws GlError when the context cannot make it.
+    // target. Throws GlError when the context cannot make it, the
+    // remembered framebuffer bound again. Going, it binds that one again.
     explicit MovieTarget(movie::FrameSize size);
-    // Binds the remembered framebuffer again.
-    ~MovieTarget();
     MovieTarget(const MovieTarget&) = delete;
     MovieTarget& operator=(const MovieTarget&) = delete;
 
@@ -26,6 +25,19 @@ public:
     void show(int client_width, int client_height) const;
 
 private:
-    int window_;  // the framebuffer bound before, 0 for the window's own
+    // Binds the framebuffer that was bound at its making again when it goes.
+    class Rebinding {
+    public:
+        Rebinding();
+        ~Rebinding();
+        Rebinding(const Rebinding&) = delete;
+        Rebinding& operator=(const Rebinding&) = delete;
+        unsigned framebuffer() const { return framebuffer_; }
+
+    private:
+        unsigned framebuffer_;  // 0: the window's own
+    };
+
+    Rebinding window_;  // made before the target, so it rebinds last
     Framebuffer target_;
 };
