@@ -19,4 +19,7 @@
 #include "visualization/SceneRenderer.h"
 #include "visualization/SceneView.h"
 #include "visualization/ShapeFile.h"
+#include "visualization/ViewRecorder.h"
 #include "visualization/document/showDoc.h"
+#include "visualization/movie/CodecChooser.h"
+#include "visualization/movie/VideoCodecs.h"
