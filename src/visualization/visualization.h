@@ -19,3 +19,6 @@
 #include "visualization/SceneRenderer.h"
 #include "visualization/SceneView.h"
 #include "visualization/ShapeFile.h"
+#include "visualization/ViewRecorder.h"
+#include "visualization/movie/CodecChooser.h"
+#include "visualization/movie/VideoCodecs.h"
