@@ -1,6 +1,9 @@
 #include "gui/CShowView.h"
 
 #include <wx/dcclient.h>
+#include <wx/filedlg.h>
+#include <wx/filename.h>
+#include <wx/msgdlg.h>
 #include <wx/slider.h>
 
 #include <GL/gl.h>
@@ -11,11 +14,21 @@
 #include "gui/CFramesDlg.h"
 #include "gui/CSetFrameDialog.h"
 #include "gui/CShowDlgBar.h"
+#include "gui/CodecDialog.h"
 #include "gui/Ids.h"
 
 namespace {
 
 constexpr int playback_period_ms = 1;
+constexpr const char* movie_filter = "AVI Files (*.avi)|*.avi|All Files (*.*)|*.*";
+
+// A message of the recording, in a box of its own (its texts break lines
+// with CR LF).
+void tell(const std::string& caption, const std::string& text) {
+    wxString shown = wxString::FromUTF8(text);
+    shown.Replace("\r\n", "\n");
+    wxMessageBox(shown, wxString::FromUTF8(caption), wxOK | wxICON_EXCLAMATION);
+}
 
 wxGLAttributes display_attributes() {
     wxGLAttributes attributes;
@@ -33,7 +46,7 @@ CShowView::CShowView(wxWindow* parent, ShowDocument& document, CShowDlgBar& bar)
                  wxFULL_REPAINT_ON_RESIZE | wxWANTS_CHARS),
       document_(document),
       bar_(bar),
-      scene_view_(document.scene(), document.frames(), playback_callbacks()),
+      scene_view_(document.scene(), document.frames(), playback_callbacks(), tell),
       timer_(this) {
     SetBackgroundStyle(wxBG_STYLE_PAINT);  // nothing is erased: the scene is drawn whole
     bar_.refresh_types(document_.type_names());
@@ -60,6 +73,7 @@ CShowView::CShowView(wxWindow* parent, ShowDocument& document, CShowDlgBar& bar)
 
 CShowView::~CShowView() {
     timer_.Stop();
+    scene_view_.stop_recording();  // the movie is finished, whatever ends the view
     // The display lists go with the context.
     context_.reset();
 }
@@ -147,6 +161,7 @@ bool CShowView::command(int id) {
     case ids::go_to_frame: go_to_frame(); break;
     case ids::reset_camera: scene_view_.reset_camera(); break;
     case ids::frame_set: toggle_frames_dialog(); return true;
+    case ids::record_avi: record_avi(); break;
     default: return false;
     }
     redraw();
@@ -161,7 +176,29 @@ bool CShowView::enabled(int id) const {
     }
 }
 
-bool CShowView::checked(int id) const { return id == ids::frame_set && frames_ != nullptr && frames_->IsShown(); }
+bool CShowView::checked(int id) const {
+    if (id == ids::frame_set) return frames_ != nullptr && frames_->IsShown();
+    if (id == ids::record_avi) return scene_view_.recording();
+    return false;
+}
+
+// Record AVI: ends a recording; else asks for the movie's file (an existing
+// one only replaced when the person agrees) and its codec, and records from
+// the next draw on.
+void CShowView::record_avi() {
+    if (scene_view_.recording()) {
+        scene_view_.stop_recording();
+        return;
+    }
+    wxFileDialog dialog(wxGetTopLevelParent(this), "Record AVI", "", "", movie_filter,
+                        wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
+    if (dialog.ShowModal() != wxID_OK) return;
+    wxFileName file(dialog.GetPath());
+    if (!file.HasExt()) file.SetExt("avi");
+    CodecDialog codecs(this);
+    const wxSize client = GetClientSize() * GetContentScaleFactor();
+    scene_view_.start_recording(file.GetFullPath().utf8_string(), codecs, client.x, client.y);
+}
 
 void CShowView::go_to_frame() {
     scene_view_.playback().stop();

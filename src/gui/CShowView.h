@@ -54,6 +54,7 @@ private:
     bool make_current();
     bool render();
     void go_to_frame();
+    void record_avi();
     void toggle_frames_dialog();
 
     void on_paint(wxPaintEvent& event);
