@@ -26,9 +26,9 @@ public:
     virtual std::uint64_t frame_count() = 0;
     // The trajectory's frames, shared by the document's views.
     virtual FrameSource& frames() = 0;
-    // Stops a running calculation and waits for it, calling `pump` (which
-    // serves the windows' events) while it waits.
-    virtual void close(const std::function<void()>& pump) = 0;
+    // Stops a running calculation and waits for it; the windows keep
+    // being served while it waits.
+    virtual void close() = 0;
 };
 
 // Opens the configuration at `path`, asking the person what the opening

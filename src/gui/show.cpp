@@ -8,9 +8,7 @@
 #include <wx/settings.h>
 #include <wx/stdpaths.h>
 
-#include <chrono>
 #include <ctime>
-#include <thread>
 
 #include "gui/CConsoleLog.h"
 #include "gui/CMainFrame.h"
@@ -40,12 +38,6 @@ std::string log_file_name() {
     std::snprintf(name, sizeof name, "./VZelmar.%04d%02d%02d.%02d%02d%02d.log", local.tm_year + 1900,
                   local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
     return name;
-}
-
-// What the windows do while a close waits for a calculation.
-void serve_windows() {
-    if (wxTheApp != nullptr) wxTheApp->Yield(true);
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
 }
 
 }  // namespace
@@ -134,7 +126,7 @@ void ShowApplication::close_document(ShowDocument& document) {
 void ShowApplication::close_now(ShowDocument& document) {
     busy_ = true;
     frame_->remove_views(document);
-    document.close(serve_windows);
+    document.close();
     std::erase_if(documents_, [&](const auto& open) { return open.get() == &document; });
     busy_ = false;
 }

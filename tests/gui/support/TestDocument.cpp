@@ -35,9 +35,4 @@ TestDocument::TestDocument(TestDocumentSpec spec, std::string trajectory_path)
     scene_.instances = spec_.instances;
 }
 
-void TestDocument::close(const std::function<void()>& pump) {
-    ++closes;
-    pump();
-}
-
 }  // namespace gui_testing
