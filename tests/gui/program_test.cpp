@@ -33,6 +33,7 @@ pid_t start_viewer(const fs::path& folder, const fs::path& home, const fs::path&
         if (::chdir(folder.c_str()) != 0) ::_exit(126);
         ::setenv("HOME", home.c_str(), 1);
         ::unsetenv("XDG_CONFIG_HOME");
+        ::setenv("NO_AT_BRIDGE", "1", 1);  // as in the in-process tests (WxTesting.cpp)
         if (std::freopen(output.c_str(), "w", stdout) == nullptr || std::freopen(output.c_str(), "a", stderr) == nullptr)
             ::_exit(126);
         ::execl(VZELMAR_PROGRAM, VZELMAR_PROGRAM, static_cast<char*>(nullptr));
