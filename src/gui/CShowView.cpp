@@ -8,6 +8,7 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -120,6 +121,7 @@ void CShowView::on_paint(wxPaintEvent&) {
 
 void CShowView::redraw() {
     bar_.refresh_types(document_.type_names());
+    place_frames_dialog();
     if (render()) SwapBuffers();
 }
 
@@ -205,6 +207,15 @@ void CShowView::go_to_frame() {
     CSetFrameDialog dialog(this);
     if (dialog.ShowModal() != wxID_OK) return;
     scene_view_.playback().go_to(dialog.frame_number());
+}
+
+// The frames slider starts at the view's lower left corner, off the scene's
+// centre.
+void CShowView::place_frames_dialog() {
+    if (frames_placed_ || !IsShownOnScreen() || GetClientSize().y <= 0) return;
+    frames_placed_ = true;
+    const wxSize size = frames_->GetSize();
+    frames_->Move(ClientToScreen(wxPoint(FromDIP(8), std::max(0, GetClientSize().y - size.y - FromDIP(8)))));
 }
 
 void CShowView::toggle_frames_dialog() { frames_->Show(!frames_->IsShown()); }

@@ -56,6 +56,7 @@ private:
     void go_to_frame();
     void record_avi();
     void toggle_frames_dialog();
+    void place_frames_dialog();
 
     void on_paint(wxPaintEvent& event);
     void on_mouse(wxMouseEvent& event);
@@ -69,4 +70,5 @@ private:
     CFramesDlg* frames_ = nullptr;
     std::size_t shown_type_ = 0;
     int rebuilds_ = 0;
+    bool frames_placed_ = false;
 };

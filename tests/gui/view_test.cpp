@@ -17,6 +17,7 @@
 #include "gui/CShowView.h"
 #include "gui/Ids.h"
 #include "gui/support/AppFixture.h"
+#include "gui/support/WindowPicture.h"
 #include "visualization/support/PngFile.h"
 
 namespace {
@@ -237,6 +238,10 @@ TEST_F(ViewTest, ViewDrawsTheScene) {
     EXPECT_GT(centre[0], 100) << int(centre[0]) << " " << int(centre[1]) << " " << int(centre[2]);
     EXPECT_LT(centre[1], 60);
     EXPECT_LT(centre[2], 60);
+
+    // The whole main frame as the display shows it.
+    const std::string frame_picture = std::string(ZELMAR_PICTURES) + "/gui_main_frame.png";
+    EXPECT_TRUE(save_window_picture(frame(), frame_picture));
 
     check(ids::subst1, false);
     picture = view.capture();
