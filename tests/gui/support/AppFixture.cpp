@@ -6,8 +6,14 @@ AppFixture::AppFixture() = default;
 
 AppFixture::~AppFixture() { stop(); }
 
-void AppFixture::start(const std::vector<std::string>& arguments) {
+void AppFixture::start(const std::vector<std::string>& arguments, DocumentOpener opener) {
     stop();
+    if (opener) {
+        app = std::make_unique<ShowApplication>(std::move(opener));
+        ASSERT_TRUE(app->start(arguments));
+        pump();
+        return;
+    }
     app = std::make_unique<ShowApplication>([this](const std::string& path) -> std::unique_ptr<ShowDocument> {
         opened.push_back(path);
         if (refused.contains(path)) return nullptr;

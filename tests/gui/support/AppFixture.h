@@ -22,8 +22,9 @@ protected:
     AppFixture();
     ~AppFixture() override;
 
-    // Starts (or restarts) the application object.
-    void start(const std::vector<std::string>& arguments = {});
+    // Starts (or restarts) the application object; with `opener` its
+    // documents are those it opens instead.
+    void start(const std::vector<std::string>& arguments = {}, DocumentOpener opener = {});
     void stop();
 
     TestDocument* open(const std::string& path);
