@@ -1,5 +1,6 @@
 #include "gui/CShowChildFrame.h"
 
+#include <wx/app.h>
 #include <wx/sizer.h>
 
 #include <utility>
@@ -21,10 +22,11 @@ CShowChildFrame::CShowChildFrame(wxMDIParentFrame* parent, const wxString& title
 
 void CShowChildFrame::on_close(wxCloseEvent& event) {
     if (event.CanVeto() && last_view_ && last_view_(*this)) {
-        // The document goes with its last view, once this event is over.
+        // The document goes with its last view, once this event is over
+        // (the call is the application's: this frame goes with it).
         event.Veto();
-        ShowDocument& document = view_->document();
-        CallAfter([this, &document] { close_document_(document); });
+        ShowDocument* document = &view_->document();
+        wxTheApp->CallAfter([close = close_document_, document] { close(*document); });
         return;
     }
     Destroy();

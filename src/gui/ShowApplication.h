@@ -55,7 +55,8 @@ public:
     // File > Open: a file dialog for configuration files, then open.
     void open_dialog();
     // Closes `document` with its views, waiting for its calculation while
-    // the windows keep working. Ignored while another close waits.
+    // the windows keep working. Ignored while another close waits, and for
+    // a document that is no longer open.
     void close_document(ShowDocument& document);
 
     // The end of the program: every document closed, the settings saved,

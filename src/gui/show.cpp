@@ -8,6 +8,7 @@
 #include <wx/settings.h>
 #include <wx/stdpaths.h>
 
+#include <algorithm>
 #include <ctime>
 
 #include "gui/CConsoleLog.h"
@@ -47,8 +48,10 @@ ShowApplication::ShowApplication(DocumentOpener opener) : opener_(std::move(open
 ShowApplication::~ShowApplication() {
     shut_down();
     if (frame_ != nullptr) {
+        // The frame goes now, with the application object it refers to, even
+        // when it was closed and waits for the next idle time to be deleted.
+        wxPendingDelete.DeleteObject(frame_);
         delete frame_;
-        frame_ = nullptr;
     }
 }
 
@@ -119,6 +122,9 @@ void ShowApplication::open_dialog() {
 
 void ShowApplication::close_document(ShowDocument& document) {
     if (busy_) return;
+    // A close asked for after the event that asked for it: the document
+    // may have gone meanwhile.
+    if (std::ranges::none_of(documents_, [&](const auto& open) { return open.get() == &document; })) return;
     close_now(document);
     if (exit_pending_ && frame_ != nullptr) frame_->Close();
 }

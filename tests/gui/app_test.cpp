@@ -305,7 +305,24 @@ TEST_F(StartUp, ClosingAndExitCloseEveryDocument) {
 
     open("two.cfg");
     open("three.cfg");
-    EXPECT_TRUE(app->shut_down());
+    frame().run_command(ids::exit);
+    EXPECT_TRUE(app->documents().empty());
+    EXPECT_EQ((std::vector<std::string>{"one.cfg", "three.cfg", "two.cfg"}), closed);
+    stop();  // the frame closed, its deletion still pending
+}
+
+TEST_F(StartUp, ClosingTheLastViewClosesItsDocument) {
+    start();
+    ASSERT_NE(nullptr, open("one.cfg"));
+    frame().run_command(ids::new_window);
+    ASSERT_EQ(2u, frame().views().size());
+    EXPECT_TRUE(frame().active_view()->GetParent()->Close());  // one view of two: it goes
+    pump();
+    EXPECT_EQ(1u, frame().views().size());
+    EXPECT_EQ(1u, app->documents().size());
+    frame().views().front()->GetParent()->Close();  // the last one: the document goes with it
+    pump();
+    EXPECT_TRUE(frame().views().empty());
     EXPECT_TRUE(app->documents().empty());
 }
 

@@ -21,6 +21,7 @@ void AppFixture::start(const std::vector<std::string>& arguments, DocumentOpener
         if (const auto found = specs.find(path); found != specs.end()) spec = found->second;
         else spec.frames = moving_frames(10);
         spec.path = path;
+        spec.closed = &closed;
         const std::string trajectory = folders.work().file("trajectory." + std::to_string(opened.size()) + ".bin");
         return std::make_unique<TestDocument>(std::move(spec), trajectory);
     });

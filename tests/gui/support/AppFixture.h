@@ -35,6 +35,7 @@ protected:
     std::map<std::string, TestDocumentSpec> specs;
     std::set<std::string> refused;
     std::vector<std::string> opened;  // paths the opener was asked for
+    std::vector<std::string> closed;  // paths of the documents closed
     std::unique_ptr<ShowApplication> app;
 };
 

@@ -19,6 +19,7 @@ struct TestDocumentSpec {
     // mesh per type, the cube growing by 10 Å with each type).
     std::size_t instances = 2;
     std::vector<visualization_testing::TestFrame> frames;
+    std::vector<std::string>* closed = nullptr;  // the paths of documents closed
 };
 
 // `count` frames with species 0 at the origin and species 1 moving along
@@ -35,7 +36,10 @@ public:
     std::vector<std::string> type_names() const override { return spec_.types; }
     std::uint64_t frame_count() override { return frames_.frame_count(); }
     FrameSource& frames() override { return frames_; }
-    void close() override { ++closes; }
+    void close() override {
+        ++closes;
+        if (spec_.closed != nullptr) spec_.closed->push_back(spec_.path);
+    }
 
     int closes = 0;
 
