@@ -30,8 +30,12 @@ protected:
         specs[path] = std::move(spec);
         if (!app) start();
         EXPECT_NE(nullptr, open(path));
+        CShowView& view = *frame().active_view();
+        // Drawn once: the slider has its range.
+        EXPECT_TRUE(pump_until([&] { return view.IsShownOnScreen() && view.GetClientSize().x > 50; }));
+        view.redraw();
         pump();
-        return *frame().active_view();
+        return view;
     }
 
     CShowView& view_with_frames(int count, int dock = -1) {
