@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "gui/ConfigDocument.h"
 #include "gui/ShowApplication.h"
 
 namespace {
@@ -19,7 +20,7 @@ public:
         SetVendorName("Halvorn");
         std::vector<std::string> arguments;
         for (int i = 1; i < argc; ++i) arguments.push_back(argv[i].utf8_string());
-        app_ = std::make_unique<ShowApplication>(DocumentOpener{});
+        app_ = std::make_unique<ShowApplication>(config_document_opener());
         if (!app_->start(arguments)) return false;
         quit_timer_.Bind(wxEVT_TIMER, [this](wxTimerEvent&) { app_->poll_quit_signal(); });
         quit_timer_.Start(quit_poll_ms);

@@ -20,5 +20,6 @@
 #include "visualization/SceneView.h"
 #include "visualization/ShapeFile.h"
 #include "visualization/ViewRecorder.h"
+#include "visualization/document/showDoc.h"
 #include "visualization/movie/CodecChooser.h"
 #include "visualization/movie/VideoCodecs.h"
