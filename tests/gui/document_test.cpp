@@ -94,6 +94,59 @@ private:
     wxString text_;
 };
 
+// The document's questions in message boxes: the buttons and default
+// button each asks for, and the answer each button gives.
+class AnswerWith : public wxExpectModalBase<wxMessageDialog> {
+public:
+    AnswerWith(int answer, long* style) : answer_(answer), style_(style) {}
+
+protected:
+    int OnInvoked(wxMessageDialog* box) const override {
+        *style_ = box->GetMessageDialogStyle();
+        return answer_;
+    }
+
+private:
+    int answer_;
+    long* style_;
+};
+
+TEST(DocumentQuestions, MessageBoxesGiveTheAnswersOfTheirButtons) {
+    const struct {
+        QuestionButtons buttons;
+        Answer default_answer;
+        int pressed;
+        long buttons_style;
+        bool no_default;
+        Answer answer;
+    } cases[] = {
+        {QuestionButtons::ok, Answer::ok, wxID_OK, wxOK, false, Answer::ok},
+        {QuestionButtons::yes_no, Answer::yes, wxID_YES, wxYES_NO, false, Answer::yes},
+        {QuestionButtons::yes_no, Answer::yes, wxID_NO, wxYES_NO, false, Answer::no},
+        {QuestionButtons::yes_no_cancel, Answer::no, wxID_NO, wxYES_NO | wxCANCEL, true, Answer::no},
+        {QuestionButtons::yes_no_cancel, Answer::no, wxID_CANCEL, wxYES_NO | wxCANCEL, true, Answer::cancel},
+        {QuestionButtons::yes_no_cancel, Answer::no, wxID_YES, wxYES_NO | wxCANCEL, true, Answer::yes},
+    };
+    for (const auto& c : cases) {
+        long style = 0;
+        Answer answer = Answer::ok;
+        wxTEST_DIALOG(answer = ask_in_message_box({"message", "Load file", c.buttons, c.default_answer}),
+                      AnswerWith(c.pressed, &style));
+        EXPECT_EQ(c.answer, answer) << c.pressed;
+        EXPECT_EQ(c.buttons_style, style & (wxOK | wxYES_NO | wxCANCEL)) << c.pressed;
+        EXPECT_EQ(c.no_default, (style & wxNO_DEFAULT) != 0) << c.pressed;
+    }
+}
+
+// While a close waits for its calculation the window thread keeps serving
+// events (a posted call runs, and ends the wait here).
+TEST(DocumentWait, EventsAreServedWhileTheCloseWaits) {
+    bool served = false;
+    wxTheApp->CallAfter([&] { served = true; });
+    serve_windows_until([&] { return served; });
+    EXPECT_TRUE(served);
+}
+
 class ExampleInTheViewer : public AppFixture {};
 
 TEST_F(ExampleInTheViewer, NoPlaysTheTrajectoryBack) {
@@ -157,6 +210,33 @@ TEST_F(ExampleInTheViewer, NoToStartingACalculationOpensNothing) {
     EXPECT_EQ("No trajectory found!\n\nStart calculation?", message);
     EXPECT_TRUE(app->documents().empty());
     EXPECT_EQ(0u, app->recent_files().GetCount());
+    EXPECT_TRUE(frame().views().empty());
+}
+
+TEST_F(ExampleInTheViewer, ClosingDuringTheCalculationWaitsAndRefusesAnotherOpenOrClose) {
+    const std::string config = example_copy(folders.work().path() / "protease");
+    fs::remove(folders.work().path() / "protease/out/trajectory.bin");
+    start({}, config_document_opener());
+    wxString message;
+    wxString caption;
+    ShowDocument* document = nullptr;
+    wxTEST_DIALOG(document = app->open(config), AnswerBox(wxID_YES, &message, &caption));
+    ASSERT_NE(nullptr, document);
+    auto& calculating = dynamic_cast<ConfigDocument&>(*document).document();
+    EXPECT_TRUE(calculating.calculating());
+
+    // Asked for while the close waits: both refused.
+    bool asked = false;
+    ShowDocument* opened_meanwhile = document;
+    wxTheApp->CallAfter([&] {
+        asked = true;
+        opened_meanwhile = app->open(config);
+        app->close_document(*document);
+    });
+    app->close_document(*document);
+    EXPECT_TRUE(asked);
+    EXPECT_EQ(nullptr, opened_meanwhile);
+    EXPECT_TRUE(app->documents().empty());
     EXPECT_TRUE(frame().views().empty());
 }
 
