@@ -1,7 +1,6 @@
 #include "dynamics/species/Relaxation.h"
 
 #include <algorithm>
-#include <atomic>
 #include <barrier>
 #include <chrono>
 #include <cmath>
@@ -11,11 +10,10 @@
 #include <utility>
 #include <limits>
 #include <map>
-#include <system_error>
-#include <thread>
 
 #include "dynamics/species/GridIndex.h"
 #include "dynamics/species/PipelineSync.h"
+#include "dynamics/species/SolverThreads.h"
 
 namespace {
 
@@ -365,27 +363,7 @@ bool Relaxation::sweep_all(double* a, double* b, int sweeps, unsigned workers, P
         }
     };
 
-    // The helpers wait at a gate until all of them exist, so that a thread
-    // that cannot be started leaves none of them waiting for it.
-    enum Gate : int { waiting, open, closed };
-    std::atomic<int> gate{waiting};
-    std::vector<std::jthread> helpers;
-    try {
-        helpers.reserve(workers - 1);
-        for (unsigned w = 1; w < workers; ++w)
-            helpers.emplace_back([&, w] {
-                gate.wait(waiting, std::memory_order_acquire);
-                if (gate.load(std::memory_order_acquire) == open) work(w);
-            });
-    } catch (const std::system_error&) {
-        gate.store(closed, std::memory_order_release);
-        gate.notify_all();
-        return false;
-    }
-    gate.store(open, std::memory_order_release);
-    gate.notify_all();
-    work(0);
-    return true;
+    return SolverThreads::shared().run(workers, work);
 }
 
 double* Relaxation::origin(SolverGrid& grid) {

@@ -46,7 +46,8 @@
 //   equal work (rows through the protein cost more, rows off the grid for
 //   some sweeps nothing), and with several threads cut anew every few
 //   groups by the time each tile took, so that a thread slowed by other
-//   programs gets fewer rows.
+//   programs gets fewer rows. The threads are kept from run to run
+//   (SolverThreads.h), so that they stay on their processors.
 // Every cell's value is computed by the same operations in the same order
 // whatever the number of threads, the tiles, the number of sweeps in flight
 // or the instruction set, so the result is bit-identical for any of them.
