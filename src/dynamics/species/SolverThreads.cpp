@@ -29,6 +29,12 @@ bool SolverThreads::start(std::size_t helpers) {
         const std::lock_guard<std::mutex> lock(m_);
         generation = generation_;
     }
+    {
+        // Room first: a thread already started must not meet a failed
+        // allocation on its way into the list.
+        const std::lock_guard<std::mutex> lock(m_);
+        helpers_.reserve(helpers);
+    }
     try {
         while (helpers_.size() < helpers) {
             const auto worker = static_cast<unsigned>(helpers_.size() + 1);
