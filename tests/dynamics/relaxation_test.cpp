@@ -135,9 +135,10 @@ TEST(Relaxation, SameBitsWhateverTheThreadsAndPipeline) {
     // Rows of 2, 8, 11, 20 and 25 interior cells: shorter than, as long as
     // and longer than the eight lanes of the vector loop.
     for (const GridMaker& maker : grid_makers) {
-        // 40 sweeps one or two at a time: the rows are shared out anew
-        // among the threads' tiles several times.
-        for (const int sweeps : {1, 2, 5, 17, 40}) {
+        // 40 and 120 sweeps one or two at a time: the rows are shared out
+        // anew among the threads' tiles many times, while the tiles of
+        // several groups are under way.
+        for (const int sweeps : {1, 2, 5, 17, 40, 120}) {
             for (const int n : {4, 10, 13, 22, 27}) {
                 const Grids g = maker.make(n);
                 const Relaxation relaxation(g.eps, g.source, n, 6.9);

@@ -37,17 +37,24 @@
 //   planes of a band go through the inner loop together where both are
 //   uniform with one factor, so that the rows between them are loaded once
 //   for both. Tile b + 1 may run a step once tile b has finished that step
-//   (likewise the bands of a tile), and a tile of the next group of sweeps
-//   starts once the tiles of this group whose rows it touches are done.
-//   With these rules every cell is computed from exactly the values a plain
-//   sweep after sweep would use.
+//   (likewise the bands of a tile), and a step of a tile of the next group
+//   of sweeps once the tiles of this group whose rows it touches have done
+//   the steps whose planes it reads or overwrites. With these rules every
+//   cell is computed from exactly the values a plain sweep after sweep would
+//   use.
 // - Each thread has tiles of its own, as many as a multiple of the threads,
-//   and waits only for the tiles its tiles depend on. The tiles are cut for
-//   equal work (rows through the protein cost more, rows off the grid for
-//   some sweeps nothing), and with several threads cut anew every few
-//   groups by the time each tile took, so that a thread slowed by other
-//   programs gets fewer rows. The threads are kept from run to run
-//   (SolverThreads.h), so that they stay on their processors.
+//   and waits only for the tiles its tiles depend on, step by step, so that
+//   a thread held up for a moment holds up the others only once the slack
+//   of up to a group between neighbouring tiles is used up. The tiles are
+//   cut for equal work (rows through the protein cost more, rows off the
+//   grid for some sweeps nothing), and with several threads cut anew every
+//   few groups by the time each tile took, so that a thread slowed by other
+//   programs gets fewer rows; each group's cut is handed from tile to tile
+//   with the steps, so no thread stops for it. A tile keeps a few steps
+//   behind the one before, so that it reads that tile's rows from the
+//   processors' shared cache rather than from the other processor's own.
+//   The threads are kept from run to run (SolverThreads.h), so that they
+//   stay on their processors.
 // Every cell's value is computed by the same operations in the same order
 // whatever the number of threads, the tiles, the number of sweeps in flight
 // or the instruction set, so the result is bit-identical for any of them.
