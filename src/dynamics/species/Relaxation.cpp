@@ -11,6 +11,7 @@
 #include <utility>
 #include <limits>
 #include <map>
+#include <mutex>
 
 #include "dynamics/species/GridIndex.h"
 #include "dynamics/species/PipelineSync.h"
@@ -152,6 +153,37 @@ struct alignas(64) TileClock {
 
 // Groups of sweeps between two shares of the rows among the tiles.
 constexpr int groups_per_share = 4;
+
+// The time per unit of work of each tile at the end of the last solve with
+// several threads. Tile t of a solve runs on worker t mod workers, one of the
+// kept threads (SolverThreads.h), which stays on its processor, so the next
+// solve with as many tiles and workers starts from these paces rather than
+// from equal ones until its own first share.
+class KeptPace {
+public:
+    std::vector<double> load(int tiles, unsigned workers) {
+        const std::lock_guard<std::mutex> lock(m_);
+        if (tiles == tiles_ && workers == workers_) return pace_;
+        return std::vector<double>(static_cast<std::size_t>(tiles), 1.0);
+    }
+    void store(std::vector<double> pace, unsigned workers) {
+        const std::lock_guard<std::mutex> lock(m_);
+        tiles_ = static_cast<int>(pace.size());
+        workers_ = workers;
+        pace_ = std::move(pace);
+    }
+
+private:
+    std::mutex m_;
+    int tiles_ = 0;
+    unsigned workers_ = 0;
+    std::vector<double> pace_;
+};
+
+KeptPace& kept_pace() {
+    static KeptPace kept;
+    return kept;
+}
 
 // Steps a tile stays behind the tile before it beyond what it needs. The rows
 // a thread has just written are still in its processor's own cache, and
@@ -334,7 +366,9 @@ bool Relaxation::sweep_all(double* a, double* b, int sweeps, unsigned workers, P
     const int tiles = plan.tiles(pipeline.tile_rows, workers);
     const int groups = (sweeps + levels - 1) / levels;
     TileShares shares(tiles);
-    std::vector<double> pace(static_cast<std::size_t>(tiles), 1.0);
+    const bool reshare = workers > 1;
+    std::vector<double> pace =
+        reshare ? kept_pace().load(tiles, workers) : std::vector<double>(static_cast<std::size_t>(tiles), 1.0);
     plan.share(pace, shares.of(0));
     // The steps each tile has done, counted over all groups of sweeps.
     std::vector<StepCounter> steps_done(static_cast<std::size_t>(tiles));
@@ -345,7 +379,6 @@ bool Relaxation::sweep_all(double* a, double* b, int sweeps, unsigned workers, P
     // of a row known exactly. The tiles of a group learn their rows from the
     // tile before them, so no thread waits for the others to share. None of
     // this changes a result.
-    const bool reshare = workers > 1;
     if (!reshare)
         for (int group = 1; group < std::min(groups, tiles + 2); ++group)
             std::ranges::copy(shares.of(0), shares.of(group).begin());
@@ -440,7 +473,9 @@ bool Relaxation::sweep_all(double* a, double* b, int sweeps, unsigned workers, P
         }
     };
 
-    return SolverThreads::shared().run(workers, work);
+    if (!SolverThreads::shared().run(workers, work)) return false;
+    if (reshare) kept_pace().store(std::move(pace), workers);
+    return true;
 }
 
 double* Relaxation::origin(SolverGrid& grid) {

@@ -49,7 +49,8 @@
 //   cut for equal work (rows through the protein cost more, rows off the
 //   grid for some sweeps nothing), and with several threads cut anew every
 //   few groups by the time each tile took, so that a thread slowed by other
-//   programs gets fewer rows; each group's cut is handed from tile to tile
+//   programs gets fewer rows (a solve starts from the last solve's measure
+//   of each thread's speed); each group's cut is handed from tile to tile
 //   with the steps, so no thread stops for it. A tile keeps a few steps
 //   behind the one before, so that it reads that tile's rows from the
 //   processors' shared cache rather than from the other processor's own.
