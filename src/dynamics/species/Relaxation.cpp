@@ -364,7 +364,6 @@ bool Relaxation::sweep_all(double* a, double* b, int sweeps, unsigned workers, P
     const int levels = pipeline.levels;
     const TilePlan plan(row_work_, levels);
     const int tiles = plan.tiles(pipeline.tile_rows, workers);
-    const int groups = (sweeps + levels - 1) / levels;
     TileShares shares(tiles);
     const bool reshare = workers > 1;
     std::vector<double> pace =
@@ -379,9 +378,6 @@ bool Relaxation::sweep_all(double* a, double* b, int sweeps, unsigned workers, P
     // of a row known exactly. The tiles of a group learn their rows from the
     // tile before them, so no thread waits for the others to share. None of
     // this changes a result.
-    if (!reshare)
-        for (int group = 1; group < std::min(groups, tiles + 2); ++group)
-            std::ranges::copy(shares.of(0), shares.of(group).begin());
     std::vector<TileClock> clocks(static_cast<std::size_t>(tiles));
     std::vector<std::pair<std::int64_t, double>> seen(static_cast<std::size_t>(tiles));  // the clocks at the last share
     auto share_anew = [&](int group) noexcept {
@@ -425,8 +421,8 @@ bool Relaxation::sweep_all(double* a, double* b, int sweeps, unsigned workers, P
                 if (group > 0) {
                     // The rows of this group: tile 0 shares them out, the
                     // others find them once the tile before has done a step.
-                    if (before == nullptr && reshare) {
-                        if (group % groups_per_share == 0)
+                    if (before == nullptr) {
+                        if (reshare && group % groups_per_share == 0)
                             share_anew(group);
                         else
                             std::ranges::copy(shares.of(group - 1), shares.of(group).begin());

@@ -28,11 +28,8 @@ bool SolverThreads::start(std::size_t helpers) {
     {
         const std::lock_guard<std::mutex> lock(m_);
         generation = generation_;
-    }
-    {
         // Room first: a thread already started must not meet a failed
         // allocation on its way into the list.
-        const std::lock_guard<std::mutex> lock(m_);
         helpers_.reserve(helpers);
     }
     try {

@@ -35,7 +35,6 @@ private:
     // Starts threads until `helpers` exist; false when the system refuses
     // one (those started are kept).
     bool start(std::size_t helpers);
-    void serve(unsigned worker);
 
     std::mutex turn_;  // one job at a time
     mutable std::mutex m_;
