@@ -156,9 +156,10 @@ constexpr int groups_per_share = 4;
 
 // The time per unit of work of each tile at the end of the last solve with
 // several threads. Tile t of a solve runs on worker t mod workers, one of the
-// kept threads (SolverThreads.h), which stays on its processor, so the next
-// solve with as many tiles and workers starts from these paces rather than
-// from equal ones until its own first share.
+// kept threads (SolverThreads.h), which the system mostly leaves on the same
+// processor from run to run, so the next solve with as many tiles and workers
+// starts from these paces rather than from equal ones until its own first
+// share (a thread that has moved only costs the first share's wait).
 class KeptPace {
 public:
     std::vector<double> load(int tiles, unsigned workers) {
