@@ -129,7 +129,8 @@ TEST(Relaxation, SameBitsWhateverTheThreadsAndPipeline) {
     const Case cases[] = {{1, {1, 1000, 1000, 1, true}}, {1, {4, 3, 1, 2, true}},    {2, {1, 2, 2, 3, false}},
                           {3, {3, 2, 1, 1, true}},       {3, {8, 5, 2, 2, false}},   {4, {16, 7, 3, 4, true}},
                           {8, {8, 16, 4, 2, true}},      {8, {2, 2, 1000, 1, false}}, {5, {64, 3, 2, 5, true}},
-                          {16, {5, 4, 4, 2, true}},      {2, {9, 1000, 7, 3, true}},  {1, {16, 16, 4, 2, true}}};
+                          {16, {5, 4, 4, 2, true}},      {2, {9, 1000, 7, 3, true}},  {1, {16, 16, 4, 2, true}},
+                          {3, {}},                       {7, {}}};
     // One sweep at a time over whole planes, one lane at a time.
     const Relaxation::Pipeline plain{1, 1000, 1000, 1, false};
     // Rows of 2, 8, 11, 20 and 25 interior cells: shorter than, as long as

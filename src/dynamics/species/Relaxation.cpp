@@ -484,14 +484,17 @@ void Relaxation::relax(double* a, double* b, int sweeps, unsigned threads, Pipel
                        const Chores& chores) const {
     if (pipeline.levels <= 0) pipeline.levels = threads > 1 ? 8 : 16;
     pipeline.levels = std::clamp(pipeline.levels, 1, sweeps);
+    // No more workers than tiles can be made (TilePlan::tiles).
+    const int span = n_ - 2 + pipeline.levels - 1;
+    const int most_tiles = std::max(1, span / 2);
+    const unsigned workers = std::clamp(threads, 1u, static_cast<unsigned>(most_tiles));
     // A tile's rows must reach past the slant of one sweep to the next: at
-    // least two, so that a tile depends on the tile before it alone.
+    // least two, so that a tile depends on the tile before it alone. Rows
+    // enough for one tile make one tile per worker.
+    if (pipeline.tile_rows <= 0) pipeline.tile_rows = workers > 1 ? span : 16;
     pipeline.tile_rows = std::max(pipeline.tile_rows, 2);
     pipeline.band_rows = std::max(pipeline.band_rows, 1);
     pipeline.step_planes = std::max(pipeline.step_planes, 1);
-    // No more workers than tiles can be made (TilePlan::tiles).
-    const int most_tiles = std::max(1, (n_ - 2 + pipeline.levels - 1) / 2);
-    const unsigned workers = std::clamp(threads, 1u, static_cast<unsigned>(most_tiles));
     if (!sweep_all(a, b, sweeps, workers, pipeline, chores)) sweep_all(a, b, sweeps, 1, pipeline, chores);
 }
 
