@@ -44,10 +44,10 @@
 //   use.
 // - Each thread has tiles of its own, by default one (a thread with several
 //   goes through each group of sweeps once for each, and waits for the
-//   tiles of the others more often), and waits only for the tiles its
-//   tiles depend on, step by step, so that
-//   a thread held up for a moment holds up the others only once the slack
-//   of up to a group between neighbouring tiles is used up. The tiles are
+//   tiles of the others more often), and waits only for the tiles its tiles
+//   depend on, step by step, so that a thread held up for a moment holds up
+//   the others only once the slack of up to a group between neighbouring
+//   tiles is used up. The tiles are
 //   cut for equal work (rows through the protein cost more, rows off the
 //   grid for some sweeps nothing), and with several threads cut anew every
 //   few groups by the time each tile took, so that a thread slowed by other
